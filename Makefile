@@ -1,0 +1,35 @@
+# The front door: `make demo` runs the example on bundled data, `make test` runs every test.
+BUILD_DIR ?= build/release
+SANITIZE_DIR ?= build/sanitize
+PYTHON ?= /usr/bin/python3
+GENERATOR := -G Ninja
+
+.PHONY: all deps build demo test test-release test-sanitize bench install format clean
+
+all: build
+
+deps:
+	scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DPython3_EXECUTABLE=$(PYTHON)
+	cmake --build $(BUILD_DIR)
+
+demo: build
+	PYTHONPATH=$(BUILD_DIR)/python $(PYTHON) examples/demo.py examples/data/demo.fasta
+
+test: deps
+	scripts/run-tests.sh
+
+bench: deps
+	scripts/run-bench.sh
+
+# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11).
+install: build
+	scripts/install-module.sh $(PYTHON) $(BUILD_DIR)/python
+
+format:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,112 @@
+#include "error.hpp"
+
+#include <array>
+
+#include <fmt/format.h>
+
+namespace tamri {
+namespace {
+
+template <class... Fs>
+struct Overloaded : Fs... {
+    using Fs::operator()...;
+};
+
+constexpr std::array<std::string_view, std::variant_size_v<TamriError::Variant>> fasta_codes{
+    "fasta.empty_input", "fasta.missing_identifier", "fasta.missing_header", "fasta.missing_sequence"};
+
+constexpr std::array<std::string_view, std::variant_size_v<ModelInputBuildError::Variant>> model_input_codes{
+    "model_input.invalid_policy", "workflow.invalid_input_hash", "model_input.invalid_sequence",
+    "model_input.invalid_sequence"};
+
+constexpr std::string_view io_read_failed_code = "io.read_failed";
+
+}  // namespace
+
+std::string_view TamriError::code() const noexcept {
+    return fasta_codes[variant_.index()];
+}
+
+std::string TamriError::message() const {
+    return std::visit(
+        Overloaded{
+            [](const fasta_error::EmptyInput&) { return std::string{"FASTA input is empty"}; },
+            [](const fasta_error::MissingIdentifier& e) {
+                return fmt::format("FASTA record at index {} has an empty identifier", e.record_index);
+            },
+            [](const fasta_error::MissingHeader& e) {
+                return fmt::format("FASTA input must start with a header line beginning with '>' at line {}", e.line);
+            },
+            [](const fasta_error::MissingSequence& e) {
+                return fmt::format("FASTA record '{}' at index {} does not contain a sequence", e.id, e.record_index);
+            },
+        },
+        variant_);
+}
+
+std::optional<DiagnosticLocation> TamriError::location() const {
+    return std::visit(
+        Overloaded{
+            [](const fasta_error::EmptyInput&) -> std::optional<DiagnosticLocation> { return std::nullopt; },
+            [](const fasta_error::MissingIdentifier& e) -> std::optional<DiagnosticLocation> {
+                return DiagnosticLocation{e.line, e.record_index};
+            },
+            [](const fasta_error::MissingHeader& e) -> std::optional<DiagnosticLocation> {
+                return DiagnosticLocation{e.line, std::nullopt};
+            },
+            [](const fasta_error::MissingSequence& e) -> std::optional<DiagnosticLocation> {
+                return DiagnosticLocation{e.line, e.record_index};
+            },
+        },
+        variant_);
+}
+
+std::string_view FastaReadError::code() const noexcept {
+    if (const auto* fasta = std::get_if<TamriError>(&variant_)) {
+        return fasta->code();
+    }
+    return io_read_failed_code;
+}
+
+std::string FastaReadError::message() const {
+    if (const auto* fasta = std::get_if<TamriError>(&variant_)) {
+        return fasta->message();
+    }
+    return std::get<ReadFailure>(variant_).text;
+}
+
+std::optional<DiagnosticLocation> FastaReadError::location() const {
+    if (const auto* fasta = std::get_if<TamriError>(&variant_)) {
+        return fasta->location();
+    }
+    return std::nullopt;
+}
+
+std::string_view ModelInputBuildError::code() const noexcept {
+    return model_input_codes[variant_.index()];
+}
+
+std::string ModelInputBuildError::message() const {
+    return std::visit(
+        Overloaded{
+            [](const model_input_error::InvalidPolicy& e) {
+                return fmt::format("invalid model input policy: {}", e.reason);
+            },
+            [](const model_input_error::InvalidWorkflowInputHash& e) {
+                return fmt::format("invalid workflow input hash '{}': expected fnv1a64:<16 lowercase hex>",
+                                   e.input_hash);
+            },
+            [](const model_input_error::EmptySequence& e) {
+                return fmt::format("sequence '{}' is empty and cannot be converted into model input", e.id);
+            },
+            [](const model_input_error::NotModelReady& e) {
+                return fmt::format(
+                    "sequence '{}' is not model-ready: {} warnings and {} errors must be resolved before building "
+                    "model input",
+                    e.id, e.warning_count, e.error_count);
+            },
+        },
+        variant_);
+}
+
+}  // namespace tamri

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tamri {
+
+// Where in the FASTA input a failure was found; either field may be absent on its own.
+struct DiagnosticLocation {
+    std::optional<std::uint64_t> line;          // 1-based, blank lines counted
+    std::optional<std::uint64_t> record_index;  // 0-based
+
+    friend bool operator==(const DiagnosticLocation&, const DiagnosticLocation&) = default;
+};
+
+// The one interface of every failure that stops a core operation. `code()` is a fixed
+// text; `message()` is built anew on every call.
+class Diagnostic : public std::exception {
+public:
+    [[nodiscard]] virtual std::string_view code() const noexcept = 0;
+    [[nodiscard]] virtual std::string message() const = 0;
+    [[nodiscard]] virtual std::optional<DiagnosticLocation> location() const = 0;
+
+    // The code is the only text available without allocating.
+    [[nodiscard]] const char* what() const noexcept override { return code().data(); }
+};
+
+namespace fasta_error {
+struct EmptyInput {};
+struct MissingIdentifier {
+    std::uint64_t line;
+    std::uint64_t record_index;
+};
+struct MissingHeader {
+    std::uint64_t line;
+};
+struct MissingSequence {
+    std::string id;
+    std::uint64_t line;
+    std::uint64_t record_index;
+};
+}  // namespace fasta_error
+
+// Malformed FASTA content.
+class TamriError final : public Diagnostic {
+public:
+    using Variant = std::variant<fasta_error::EmptyInput, fasta_error::MissingIdentifier, fasta_error::MissingHeader,
+                                 fasta_error::MissingSequence>;
+
+    explicit TamriError(Variant variant) : variant_(std::move(variant)) {}
+
+    static TamriError empty_input() { return TamriError{fasta_error::EmptyInput{}}; }
+    static TamriError missing_identifier(std::uint64_t line, std::uint64_t record_index) {
+        return TamriError{fasta_error::MissingIdentifier{line, record_index}};
+    }
+    static TamriError missing_header(std::uint64_t line) { return TamriError{fasta_error::MissingHeader{line}}; }
+    static TamriError missing_sequence(std::string id, std::uint64_t line, std::uint64_t record_index) {
+        return TamriError{fasta_error::MissingSequence{std::move(id), line, record_index}};
+    }
+
+    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
+    [[nodiscard]] std::string_view code() const noexcept override;
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override;
+
+private:
+    Variant variant_;
+};
+
+// Why a byte stream could not be read. `invalid_data` covers undecodable content.
+struct ReadFailure {
+    enum class Kind { invalid_data, other };
+    Kind kind;
+    std::string text;
+};
+
+// Failure of the FASTA readers that consume byte streams: bad FASTA or an unreadable stream.
+class FastaReadError final : public Diagnostic {
+public:
+    using Variant = std::variant<TamriError, ReadFailure>;
+
+    explicit FastaReadError(TamriError fasta) : variant_(std::move(fasta)) {}
+    explicit FastaReadError(ReadFailure io) : variant_(std::move(io)) {}
+
+    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
+    [[nodiscard]] std::string_view code() const noexcept override;
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override;
+
+private:
+    Variant variant_;
+};
+
+namespace model_input_error {
+struct InvalidPolicy {
+    std::string reason;
+};
+struct InvalidWorkflowInputHash {
+    std::string input_hash;
+};
+struct EmptySequence {
+    std::string id;
+};
+struct NotModelReady {
+    std::string id;
+    std::uint64_t warning_count;
+    std::uint64_t error_count;
+};
+}  // namespace model_input_error
+
+// An impossible model-input or workflow request; never has a location.
+class ModelInputBuildError final : public Diagnostic {
+public:
+    using Variant = std::variant<model_input_error::InvalidPolicy, model_input_error::InvalidWorkflowInputHash,
+                                 model_input_error::EmptySequence, model_input_error::NotModelReady>;
+
+    explicit ModelInputBuildError(Variant variant) : variant_(std::move(variant)) {}
+
+    static ModelInputBuildError invalid_policy(std::string reason) {
+        return ModelInputBuildError{model_input_error::InvalidPolicy{std::move(reason)}};
+    }
+    static ModelInputBuildError invalid_workflow_input_hash(std::string input_hash) {
+        return ModelInputBuildError{model_input_error::InvalidWorkflowInputHash{std::move(input_hash)}};
+    }
+    static ModelInputBuildError empty_sequence(std::string id) {
+        return ModelInputBuildError{model_input_error::EmptySequence{std::move(id)}};
+    }
+    static ModelInputBuildError not_model_ready(std::string id, std::uint64_t warning_count,
+                                                std::uint64_t error_count) {
+        return ModelInputBuildError{model_input_error::NotModelReady{std::move(id), warning_count, error_count}};
+    }
+
+    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
+    [[nodiscard]] std::string_view code() const noexcept override;
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    Variant variant_;
+};
+
+}  // namespace tamri

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamri {
+
+// One FASTA record: its identifier and its normalized sequence (protein, DNA or RNA alike).
+struct ProteinSequence {
+    std::string id;
+    std::string sequence;
+
+    friend bool operator==(const ProteinSequence&, const ProteinSequence&) = default;
+};
+
+// Receives a record's parts from a FASTA scanner: its sequence lines, then `finish_record`.
+class FastaRecordSink {
+public:
+    FastaRecordSink() = default;
+    FastaRecordSink(const FastaRecordSink&) = delete;
+    FastaRecordSink& operator=(const FastaRecordSink&) = delete;
+    virtual ~FastaRecordSink() = default;
+
+    // A trimmed, non-empty sequence line of valid UTF-8 text.
+    virtual void push_sequence_line(std::string_view line) = 0;
+    // A trimmed, non-empty sequence line known to be pure ASCII.
+    virtual void push_sequence_line_bytes(std::string_view line) = 0;
+    // Closes the open record (`line` is its header's line). Throws TamriError MissingSequence
+    // when no sequence content arrived since the previous record.
+    virtual void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) = 0;
+};
+
+// Collects the records as they are.
+class ParsedRecordSink final : public FastaRecordSink {
+public:
+    std::vector<ProteinSequence> records;
+    std::string sequence;  // normalized residues of the open record
+
+    void push_sequence_line(std::string_view line) override;
+    void push_sequence_line_bytes(std::string_view line) override;
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override;
+};
+
+// Parses FASTA text into records; throws TamriError for malformed input.
+[[nodiscard]] std::vector<ProteinSequence> parse_fasta_records(std::string_view text);
+
+}  // namespace tamri

@@ -1,0 +1,60 @@
+#include "sequence/normalization.hpp"
+
+#include "text/ascii.hpp"
+#include "text/unicode.hpp"
+#include "text/utf8.hpp"
+
+namespace tamri {
+namespace {
+
+void append_normalized_unicode(std::string_view text, std::string& output) {
+    output.reserve(output.size() + text.size());
+    std::size_t index = 0;
+    while (index < text.size()) {
+        const text::DecodedChar c = text::decode_utf8_char(text, index);
+        if (!text::is_unicode_white_space(c.code_point)) {
+            if (c.length == 1) {
+                output.push_back(static_cast<char>(text::ascii_upper(static_cast<unsigned char>(text[index]))));
+            } else {
+                output.append(text.substr(index, c.length));
+            }
+        }
+        index += c.length;
+    }
+}
+
+}  // namespace
+
+void append_normalized_ascii_bytes(std::string_view bytes, std::string& output) {
+    const std::size_t start = output.size();
+    output.resize(start + bytes.size());
+    char* out = output.data() + start;
+    for (const char ch : bytes) {
+        const auto byte = static_cast<unsigned char>(ch);
+        *out = static_cast<char>(text::ascii_upper(byte));
+        out += text::is_ascii_white_space(byte) ? 0 : 1;
+    }
+    output.resize(static_cast<std::size_t>(out - output.data()));
+}
+
+void append_normalized_sequence(std::string_view text, std::string& output) {
+    if (text::is_ascii(text)) {
+        append_normalized_ascii_bytes(text, output);
+    } else {
+        append_normalized_unicode(text, output);
+    }
+}
+
+std::string normalize_sequence(std::string_view text) {
+    std::string output;
+    append_normalized_sequence(text, output);
+    return output;
+}
+
+std::string normalize_sequence_bytes(std::string_view bytes) {
+    std::string output;
+    append_normalized_ascii_bytes(bytes, output);
+    return output;
+}
+
+}  // namespace tamri

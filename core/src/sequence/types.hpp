@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+namespace tamri {
+
+// One ambiguous or unsupported symbol of a normalized sequence.
+struct ResidueIssue {
+    std::size_t position = 0;  // 1-based index in the normalized sequence
+    char32_t residue = 0;      // one Unicode scalar value, ASCII letters upper-cased
+
+    friend bool operator==(const ResidueIssue&, const ResidueIssue&) = default;
+};
+
+}  // namespace tamri

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages tamri needs to build, test and benchmark.
+# Idempotent: when every package is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  build-essential g++ clang cmake ninja-build make pkg-config
+  python3 python3-dev python3-pytest python3-hypothesis python3-numpy
+  rapidjson-dev libfmt-dev libssl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
