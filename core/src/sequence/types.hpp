@@ -4,6 +4,10 @@
 
 namespace tamri {
 
+namespace json {
+class JsonWriter;
+}
+
 // One ambiguous or unsupported symbol of a normalized sequence.
 struct ResidueIssue {
     std::size_t position = 0;  // 1-based index in the normalized sequence
@@ -11,5 +15,8 @@ struct ResidueIssue {
 
     friend bool operator==(const ResidueIssue&, const ResidueIssue&) = default;
 };
+
+// {"residue":"X","position":3}
+void write_json(json::JsonWriter& writer, const ResidueIssue& issue);
 
 }  // namespace tamri
