@@ -1,0 +1,67 @@
+#include "sequence/detection.hpp"
+#include "sequence/normalization.hpp"
+
+#include <gtest/gtest.h>
+
+namespace tamri {
+namespace {
+
+TEST(Normalization, AsciiDropsFiveWhiteSpaceBytesAndUpperCases) {
+    EXPECT_EQ(normalize_sequence("acgt"), "ACGT");
+    EXPECT_EQ(normalize_sequence(" a c\tg\r\n"), "ACG");
+    EXPECT_EQ(normalize_sequence("a\fb"), "AB");
+    EXPECT_EQ(normalize_sequence("A\vC"), "A\vC");
+    EXPECT_EQ(normalize_sequence("*-1;x"), "*-1;X");
+    EXPECT_EQ(normalize_sequence(""), "");
+}
+
+TEST(Normalization, NonAsciiTextDropsUnicodeWhiteSpaceIncludingVerticalTab) {
+    EXPECT_EQ(normalize_sequence("A\vC\u00e9"), "AC\u00e9");
+    EXPECT_EQ(normalize_sequence("m\u00a0k\u3000v\u2028"), "MKV");
+    EXPECT_EQ(normalize_sequence("\u00e9a\u00df"), "\u00e9A\u00df");  // only a-z are upper-cased
+}
+
+TEST(Normalization, AppendsToExistingBuffers) {
+    std::string buffer = "MK";
+    append_normalized_sequence("v l", buffer);
+    append_normalized_sequence_to_vec("\u00a0w", buffer);
+    EXPECT_EQ(buffer, "MKVLW");
+}
+
+TEST(Normalization, BytesKeepInvalidUtf8AndVerticalTab) {
+    EXPECT_EQ(normalize_sequence_bytes(std::string_view{"a\xff c\v\xc3\n", 7}), std::string_view("A\xff" "C\v\xc3", 5));
+}
+
+struct DetectionCase {
+    std::string text;
+    SequenceKind kind;
+    std::vector<SequenceKind> candidates;
+};
+
+class KindDetection : public ::testing::TestWithParam<DetectionCase> {};
+
+TEST_P(KindDetection, ChoosesKindAndCandidates) {
+    const DetectionCase& c = GetParam();
+    const SequenceKindDetection detection = detect_sequence_kind_with_metadata(c.text);
+    EXPECT_EQ(detection.kind, c.kind);
+    EXPECT_EQ(detection.candidates, c.candidates);
+    EXPECT_EQ(detection.ambiguous, c.candidates.size() > 1);
+}
+
+constexpr auto P = SequenceKind::protein;
+constexpr auto D = SequenceKind::dna;
+constexpr auto R = SequenceKind::rna;
+
+INSTANTIATE_TEST_SUITE_P(Cases, KindDetection,
+                         ::testing::Values(DetectionCase{"", D, {P, D, R}}, DetectionCase{"ACGT", D, {P, D}},
+                                           DetectionCase{"AC GT", D, {P, D}}, DetectionCase{"acgu", R, {P, R}},
+                                           DetectionCase{"ACGN", D, {P, D, R}}, DetectionCase{"MKV", D, {P, D, R}},
+                                           DetectionCase{"MKTAYIAKQR", P, {P}}, DetectionCase{"ACGTU", P, {P}},
+                                           DetectionCase{"ACGT1", D, {P, D}}, DetectionCase{"ACGU\u00e9", R, {P, R}},
+                                           DetectionCase{"ACGT\u00a0\u3000", D, {P, D}},
+                                           DetectionCase{"ACGT\v", D, {P, D}},  // VT is unsupported, not skipped
+                                           DetectionCase{"123", D, {P, D, R}},
+                                           DetectionCase{"UUUUE", P, {P}}, DetectionCase{"ACGUT*", P, {P}}));
+
+}  // namespace
+}  // namespace tamri

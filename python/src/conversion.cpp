@@ -1,0 +1,192 @@
+#include "conversion.hpp"
+
+#include "errors.hpp"
+
+#include <fmt/format.h>
+
+#include <climits>
+
+namespace tamri::python {
+
+PyRef to_python(std::string_view text) {
+    return PyRef::steal(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
+}
+
+PyRef to_python(const std::string& text) { return to_python(std::string_view{text}); }
+
+PyRef to_python(bool value) { return PyRef::steal(PyBool_FromLong(value ? 1 : 0)); }
+
+PyRef to_python(std::uint64_t value) {
+    static_assert(sizeof(unsigned long long) == sizeof(std::uint64_t));
+    return PyRef::steal(PyLong_FromUnsignedLongLong(value));
+}
+
+PyRef to_python(std::optional<std::uint64_t> value) {
+    return value ? to_python(*value) : PyRef::borrow(Py_None);
+}
+
+PyRef to_python(char32_t character) { return PyRef::steal(PyUnicode_FromOrdinal(static_cast<int>(character))); }
+
+PyRef to_python(std::span<const std::uint8_t> values) {
+    return to_python_list(values, [](std::uint8_t value) { return to_python(std::uint64_t{value}); });
+}
+
+std::string type_name_of(PyObject* object) {
+    const PyRef name = PyRef::steal(PyType_GetName(Py_TYPE(object)));
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(name.get(), &size);
+    if (data == nullptr) {
+        throw PythonErrorSet{};
+    }
+    return {data, static_cast<std::size_t>(size)};
+}
+
+void throw_argument_type_error(const char* name, const std::string& reason) {
+    throw_python_error(PyExc_TypeError, fmt::format("argument '{}': {}", name, reason));
+}
+
+namespace {
+
+std::string quoted_name_list(const std::vector<const char*>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) {
+            text += names.size() == 2 ? " and " : (i + 1 == names.size() ? ", and " : ", ");
+        }
+        fmt::format_to(std::back_inserter(text), "'{}'", names[i]);
+    }
+    return text;
+}
+
+[[noreturn]] void throw_too_many_positional(const char* function_name, std::span<const Parameter> parameters,
+                                            Py_ssize_t given) {
+    std::size_t required = 0;
+    for (const Parameter& parameter : parameters) {
+        required += parameter.required ? 1 : 0;
+    }
+    const std::string takes = required == parameters.size()
+                                  ? fmt::format("{} positional argument{}", parameters.size(),
+                                                parameters.size() == 1 ? "" : "s")
+                                  : fmt::format("from {} to {} positional arguments", required, parameters.size());
+    throw_python_error(PyExc_TypeError, fmt::format("{}() takes {} but {} {} given", function_name, takes, given,
+                                                    given == 1 ? "was" : "were"));
+}
+
+std::size_t keyword_index(const char* function_name, std::span<const Parameter> parameters, PyObject* key) {
+    if (!PyUnicode_Check(key)) {
+        throw_python_error(PyExc_TypeError, fmt::format("{}() keywords must be strings", function_name));
+    }
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        if (PyUnicode_CompareWithASCIIString(key, parameters[i].name) == 0) {
+            return i;
+        }
+    }
+    const PyRef repr = PyRef::steal(PyObject_Str(key));
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(repr.get(), &size);
+    if (data == nullptr) {
+        throw PythonErrorSet{};
+    }
+    throw_python_error(PyExc_TypeError, fmt::format("{}() got an unexpected keyword argument '{}'", function_name,
+                                                    std::string_view{data, static_cast<std::size_t>(size)}));
+}
+
+}  // namespace
+
+std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const Parameter> parameters,
+                                      PyObject* args, PyObject* kwargs) {
+    std::vector<PyObject*> bound(parameters.size(), nullptr);
+    const Py_ssize_t given = args ? PyTuple_Size(args) : 0;
+    for (Py_ssize_t i = 0; i < given && static_cast<std::size_t>(i) < parameters.size(); ++i) {
+        bound[static_cast<std::size_t>(i)] = PyTuple_GetItem(args, i);
+    }
+    if (kwargs != nullptr) {
+        Py_ssize_t position = 0;
+        PyObject* key = nullptr;
+        PyObject* value = nullptr;
+        while (PyDict_Next(kwargs, &position, &key, &value)) {
+            const std::size_t index = keyword_index(function_name, parameters, key);
+            if (bound[index] != nullptr) {
+                throw_python_error(PyExc_TypeError, fmt::format("{}() got multiple values for argument '{}'",
+                                                                function_name, parameters[index].name));
+            }
+            bound[index] = value;
+        }
+    }
+    if (static_cast<std::size_t>(given) > parameters.size()) {
+        throw_too_many_positional(function_name, parameters, given);
+    }
+    std::vector<const char*> missing;
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        if (parameters[i].required && bound[i] == nullptr) {
+            missing.push_back(parameters[i].name);
+        }
+    }
+    if (!missing.empty()) {
+        throw_python_error(PyExc_TypeError,
+                           fmt::format("{}() missing {} required positional argument{}: {}", function_name,
+                                       missing.size(), missing.size() == 1 ? "" : "s", quoted_name_list(missing)));
+    }
+    return bound;
+}
+
+std::string_view extract_text(PyObject* object, const char* name) {
+    if (!PyUnicode_Check(object)) {
+        throw_argument_type_error(name, fmt::format("'{}' object cannot be converted to 'str'", type_name_of(object)));
+    }
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(object, &size);
+    if (data == nullptr) {
+        throw PythonErrorSet{};
+    }
+    return {data, static_cast<std::size_t>(size)};
+}
+
+std::string_view extract_text_or(PyObject* object, const char* name, std::string_view fallback) {
+    return object == nullptr ? fallback : extract_text(object, name);
+}
+
+namespace {
+
+// The argument as an exact int: TypeError (named) for anything that is not an integer.
+PyRef extract_index(PyObject* object, const char* name) {
+    PyObject* index = PyNumber_Index(object);
+    if (index == nullptr) {
+        if (PyErr_ExceptionMatches(PyExc_TypeError)) {
+            PyErr_Clear();
+            throw_argument_type_error(name, fmt::format("'{}' object cannot be interpreted as an integer",
+                                                        type_name_of(object)));
+        }
+        throw PythonErrorSet{};
+    }
+    return PyRef::steal(index);
+}
+
+}  // namespace
+
+std::uint64_t extract_unsigned(PyObject* object, const char* name) {
+    const PyRef index = extract_index(object, name);
+    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+        throw PythonErrorSet{};
+    }
+    return value;
+}
+
+std::uint8_t extract_byte(PyObject* object, const char* name) {
+    const PyRef index = extract_index(object, name);
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(index.get(), &overflow);
+    if (value == -1 && PyErr_Occurred()) {
+        throw PythonErrorSet{};
+    }
+    if (overflow < 0 || (overflow == 0 && value < 0)) {
+        throw_python_error(PyExc_OverflowError, "unsigned byte integer is less than minimum");
+    }
+    if (overflow > 0 || value > UCHAR_MAX) {
+        throw_python_error(PyExc_OverflowError, "unsigned byte integer is greater than maximum");
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace tamri::python

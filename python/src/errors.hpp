@@ -1,0 +1,66 @@
+#pragma once
+
+#include "error.hpp"
+#include "py_ref.hpp"
+
+#include <new>
+#include <string>
+#include <string_view>
+
+namespace tamri::python {
+
+// The module exception type tamri.TamriError (a ValueError), created once per process.
+PyObject* tamri_error_type();
+
+// Sets tamri.TamriError with `code`, `message` and `location` attributes as the pending exception.
+void raise_module_error(std::string_view code, const std::string& message,
+                        const std::optional<DiagnosticLocation>& location);
+
+// The binding's own coded argument errors ("sequence.invalid_kind", ...); never located.
+class BindingError final : public Diagnostic {
+public:
+    BindingError(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
+    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
+    [[nodiscard]] std::string message() const override { return message_; }
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    std::string_view code_;  // always one of the fixed code texts
+    std::string message_;
+};
+
+// Sets a Python exception of `type` and throws PythonErrorSet.
+[[noreturn]] void throw_python_error(PyObject* type, const std::string& message);
+
+void set_internal_error(const char* what) noexcept;
+
+// Runs `body` and turns every C++ failure into a pending Python exception: the one bridge
+// through which core diagnostics reach Python. No C++ exception crosses into the interpreter.
+template <class Result, class Body>
+Result call_guarded(Result failure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const PythonErrorSet&) {
+    } catch (const Diagnostic& diagnostic) {
+        try {
+            raise_module_error(diagnostic.code(), diagnostic.message(), diagnostic.location());
+        } catch (const PythonErrorSet&) {
+        } catch (const std::bad_alloc&) {
+            PyErr_NoMemory();
+        }
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& error) {
+        set_internal_error(error.what());
+    } catch (...) {
+        set_internal_error("unknown exception");
+    }
+    return failure;
+}
+
+template <class Body>
+PyObject* guarded(Body&& body) noexcept {
+    return call_guarded<PyObject*>(nullptr, [&] { return body(); });
+}
+
+}  // namespace tamri::python

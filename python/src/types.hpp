@@ -1,0 +1,83 @@
+#pragma once
+
+// The module's classes: immutable Python objects that each own one core value, stored inside
+// the object itself so results move from the core into Python without copies.
+
+#include "errors.hpp"
+#include "once.hpp"
+#include "py_ref.hpp"
+
+#include "fasta.hpp"
+
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tamri::python {
+
+template <class T>
+struct ValueObject {
+    PyObject_HEAD
+    T value;
+};
+
+// What each class declares: its name, constructor docstring (empty for classes built only by
+// module functions), attribute getters and constructor. Specialized per class in types.cpp.
+template <class T>
+struct ClassDefinition;
+
+template <class T>
+PyTypeObject* class_type();
+
+template <class T>
+const T& unwrap(PyObject* object) {
+    return reinterpret_cast<ValueObject<T>*>(object)->value;
+}
+
+template <class T>
+bool is_instance(PyObject* object) {
+    PyTypeObject* type = class_type<T>();
+    if (type == nullptr) {
+        throw PythonErrorSet{};
+    }
+    return PyObject_TypeCheck(object, type) != 0;
+}
+
+// A new instance of T's class that takes over `value`.
+template <class T>
+PyRef wrap_in(PyTypeObject* type, T&& value) {
+    if (type == nullptr) {
+        throw PythonErrorSet{};
+    }
+    const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    PyRef object = PyRef::steal(alloc(type, 0));
+    new (&reinterpret_cast<ValueObject<std::decay_t<T>>*>(object.get())->value) std::decay_t<T>(std::forward<T>(value));
+    return object;
+}
+
+template <class T>
+PyRef wrap(T&& value) {
+    return wrap_in(class_type<std::decay_t<T>>(), std::forward<T>(value));
+}
+
+// A new list of new instances, one per value, taking the values over.
+template <class T>
+PyRef wrap_list(std::vector<T>&& values) {
+    return to_python_list(values, [](T& value) { return wrap(std::move(value)); });
+}
+
+// A new list of new instances holding copies: attributes never hand out shared objects.
+template <class T>
+PyRef copy_list(const std::vector<T>& values) {
+    return to_python_list(values, [](const T& value) { return wrap(T{value}); });
+}
+
+// The module's classes, in the order the module adds them.
+struct ModuleClass {
+    const char* name;
+    PyTypeObject* (*type)();
+};
+std::vector<ModuleClass> module_classes();
+
+}  // namespace tamri::python
