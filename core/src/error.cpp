@@ -11,6 +11,9 @@ template <class... Fs>
 struct Overloaded : Fs... {
     using Fs::operator()...;
 };
+// Clang 14 does not deduce aggregate template arguments on its own.
+template <class... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
 
 constexpr std::array<std::string_view, std::variant_size_v<TamriError::Variant>> fasta_codes{
     "fasta.empty_input", "fasta.missing_identifier", "fasta.missing_header", "fasta.missing_sequence"};

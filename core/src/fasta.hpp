@@ -32,6 +32,14 @@ public:
     virtual void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) = 0;
 };
 
+// Records read from a byte stream, with the stable input hash of every byte read.
+struct ParsedFastaInput {
+    std::vector<ProteinSequence> records;
+    std::string input_hash;  // "fnv1a64:" and 16 lowercase hexadecimal digits
+
+    friend bool operator==(const ParsedFastaInput&, const ParsedFastaInput&) = default;
+};
+
 // Collects the records as they are.
 class ParsedRecordSink final : public FastaRecordSink {
 public:

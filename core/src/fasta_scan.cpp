@@ -6,6 +6,9 @@
 #include "text/utf8.hpp"
 
 #include <cstring>
+#include <utility>
+
+#include <fmt/format.h>
 
 namespace tamri {
 namespace {
@@ -66,7 +69,47 @@ std::string_view next_line(std::string_view text, std::size_t& position) noexcep
     return {start, length};
 }
 
+// Decodes a sequence line holding non-ASCII bytes and hands its text to the sink.
+void push_non_ascii_sequence_line(std::string_view bytes, std::uint64_t line_number, FastaRecordSink& sink) {
+    if (const std::optional<text::Utf8Error> error = text::validate_utf8(bytes)) {
+        throw invalid_utf8_error(line_number, *error);
+    }
+    // A line of Unicode white space alone adds nothing; the sink only takes non-empty lines.
+    const std::string_view line = text::trim_unicode_white_space(bytes);
+    if (!line.empty()) {
+        sink.push_sequence_line(line);
+    }
+}
+
 }  // namespace
+
+std::string_view MemoryByteLineReader::read_line() noexcept {
+    if (rest_.empty()) {
+        return {};
+    }
+    const auto* feed = static_cast<const char*>(std::memchr(rest_.data(), '\n', rest_.size()));
+    const std::size_t length = feed ? static_cast<std::size_t>(feed - rest_.data()) + 1 : rest_.size();
+    const std::string_view line = rest_.substr(0, length);
+    rest_.remove_prefix(length);
+    return line;
+}
+
+TrimmedFastaLine trim_fasta_line_bytes(std::string_view line) noexcept {
+    if (text::is_ascii(line)) {
+        return {text::trim_ascii_white_space(line), true};
+    }
+    std::size_t end = line.size();
+    while (end > 0 && (line[end - 1] == '\n' || line[end - 1] == '\r')) {
+        --end;
+    }
+    return {line.substr(0, end), false};
+}
+
+FastaReadError invalid_utf8_error(std::uint64_t line, const text::Utf8Error& error) {
+    return FastaReadError{ReadFailure{
+        ReadFailure::Kind::invalid_data,
+        fmt::format("FASTA input contains invalid UTF-8 at line {}: {}", line, text::describe_utf8_error(error))}};
+}
 
 std::string_view trim_fasta_line(std::string_view line) noexcept {
     return text::trim_white_space(line);
@@ -128,6 +171,45 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink) {
         sink.push_sequence_line(line);
     }
     tracker.finish();
+}
+
+void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher) {
+    try {
+        RecordTracker tracker{sink};
+        std::uint64_t line_number = 0;
+        for (std::string_view raw = reader.read_line(); !raw.empty(); raw = reader.read_line()) {
+            hasher.update(raw);
+            const TrimmedFastaLine line = trim_fasta_line_bytes(raw);
+            ++line_number;
+            if (line.bytes.empty()) {
+                continue;
+            }
+            if (line.bytes.front() == '>') {
+                tracker.on_header(fasta_id_bytes_with_ascii(line.bytes.substr(1), line.is_ascii), line_number);
+                continue;
+            }
+            tracker.expect_open_record(line_number);
+            if (line.is_ascii) {
+                sink.push_sequence_line_bytes(line.bytes);
+            } else {
+                push_non_ascii_sequence_line(line.bytes, line_number, sink);
+            }
+        }
+        if (!tracker.has_open_record()) {
+            throw TamriError::empty_input();
+        }
+        tracker.finish();
+    } catch (TamriError& error) {
+        // The tracker and the sinks speak the text scanner's error; a stream reader wraps it.
+        throw FastaReadError{std::move(error)};
+    }
+}
+
+ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
+    ParsedRecordSink sink;
+    StableInputHasher hasher;
+    scan_fasta_reader(reader, sink, hasher);
+    return ParsedFastaInput{std::move(sink.records), hasher.finalize()};
 }
 
 }  // namespace tamri

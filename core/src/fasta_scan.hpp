@@ -1,7 +1,11 @@
 #pragma once
 
+#include "error.hpp"
 #include "fasta.hpp"
+#include "hash.hpp"
+#include "text/utf8.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -19,5 +23,54 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink);
 // Absent when there is none, or when non-ASCII bytes are not valid UTF-8.
 [[nodiscard]] std::optional<std::string_view> fasta_id_bytes_with_ascii(std::string_view header_rest,
                                                                         bool is_ascii) noexcept;
+
+// A byte stream read line by line.
+class ByteLineReader {
+public:
+    ByteLineReader() = default;
+    ByteLineReader(const ByteLineReader&) = delete;
+    ByteLineReader& operator=(const ByteLineReader&) = delete;
+    virtual ~ByteLineReader() = default;
+
+    // The bytes up to and including the next line feed, or up to the end of the stream when no
+    // line feed follows; empty only at the end. The view stays valid until the next call. A
+    // stream that cannot be read throws FastaReadError holding its ReadFailure.
+    virtual std::string_view read_line() = 0;
+};
+
+// Lines of bytes already in memory, handed out as views into them without copying.
+class MemoryByteLineReader final : public ByteLineReader {
+public:
+    explicit MemoryByteLineReader(std::string_view bytes) noexcept : rest_(bytes) {}
+
+    std::string_view read_line() noexcept override;
+
+private:
+    std::string_view rest_;
+};
+
+// Cuts a byte stream into lines and records with the rules of the text scanner, folding every
+// byte read into `hasher`. Differences from the text scanner: only lines that hold non-ASCII bytes
+// are decoded, such lines keep their leading white space when tested for '>', and invalid UTF-8
+// in a sequence line is a read failure. Throws FastaReadError (malformed FASTA wrapped as is).
+void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher);
+
+// Reads all records of a byte stream together with the stable input hash of its exact bytes.
+// Throws FastaReadError.
+[[nodiscard]] ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader);
+
+struct TrimmedFastaLine {
+    std::string_view bytes;
+    bool is_ascii;
+
+    friend bool operator==(const TrimmedFastaLine&, const TrimmedFastaLine&) = default;
+};
+
+// ASCII lines lose ASCII white space at both ends; other lines lose only their trailing carriage
+// returns and line feeds, since their bytes are not known to be text yet.
+[[nodiscard]] TrimmedFastaLine trim_fasta_line_bytes(std::string_view line) noexcept;
+
+// "FASTA input contains invalid UTF-8 at line {line}: {decoder detail}", an invalid-data read failure.
+[[nodiscard]] FastaReadError invalid_utf8_error(std::uint64_t line, const text::Utf8Error& error);
 
 }  // namespace tamri
