@@ -75,23 +75,24 @@ void push_classified_kind_issue(ResidueClass residue_class, char32_t residue, st
     }
 }
 
-// The ASCII walk of kind-aware validation: normalizes in place and judges each kept byte
-// with `classify` (one table lookup or one shift-and-mask).
-template <typename Classify>
-void validate_ascii_record_in_place(std::string& sequence, SequenceKind kind, Classify classify,
-                                    std::vector<SequenceValidationIssue>& warnings,
-                                    std::vector<SequenceValidationIssue>& errors) {
+// The ASCII walk shared by both validations: normalizes in place (the result is never
+// longer than the input) and judges each kept byte with `classify` (one table lookup or one
+// shift-and-mask); only a symbol that is not standard reaches `on_issue`.
+template <typename Classify, typename OnIssue>
+void normalize_and_classify_ascii_in_place(std::string& sequence, Classify classify, OnIssue on_issue) {
+    char* const data = sequence.data();
+    const std::size_t size = sequence.size();
     std::size_t written = 0;
-    for (const char ch : sequence) {
-        const auto byte = static_cast<unsigned char>(ch);
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
         if (text::is_ascii_white_space(byte)) {
             continue;
         }
         const unsigned char upper = text::ascii_upper(byte);
-        sequence[written++] = static_cast<char>(upper);
+        data[written++] = static_cast<char>(upper);
         const ResidueClass residue_class = classify(upper);
         if (residue_class != ResidueClass::standard) [[unlikely]] {
-            push_classified_kind_issue(residue_class, upper, written, kind, warnings, errors);
+            on_issue(residue_class, upper, written);
         }
     }
     sequence.resize(written);
@@ -138,14 +139,22 @@ ValidatedSequence validate_protein_sequence_owned(std::string id, std::string se
     ValidatedSequence result;
     result.id = std::move(id);
     result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
-    normalize_bytes_in_place(sequence);
     if (text::is_ascii(sequence)) {
-        classify_protein_bytes(sequence, result.warnings, result.errors);
-    } else if (!text::validate_utf8(sequence).has_value()) {
-        classify_protein_characters(sequence, result.warnings, result.errors);
+        normalize_and_classify_ascii_in_place(
+            sequence, classify_protein_byte,
+            [&result](ResidueClass residue_class, char32_t residue, std::size_t position) {
+                push_protein_issue(residue_class, position, residue, result.warnings, result.errors);
+            });
     } else {
-        classify_protein_bytes(sequence, result.warnings, result.errors);
-        sequence = text::decode_utf8_lossy(sequence);
+        // Byte normalization drops only ASCII bytes, so the sequence stays non-ASCII; it may
+        // however join the halves of a character, which is why UTF-8 is checked afterwards.
+        normalize_bytes_in_place(sequence);
+        if (!text::validate_utf8(sequence).has_value()) {
+            classify_protein_characters(sequence, result.warnings, result.errors);
+        } else {
+            classify_protein_bytes(sequence, result.warnings, result.errors);
+            sequence = text::decode_utf8_lossy(sequence);
+        }
     }
     result.sequence = std::move(sequence);
     result.valid = result.warnings.empty() && result.errors.empty();
@@ -170,14 +179,16 @@ ValidatedSequenceRecord validate_sequence_record(std::string id, std::string seq
     record.alphabet = sequence_kind_alphabet(kind);
     record.kind = kind;
     if (text::is_ascii(sequence)) {
+        const auto on_issue = [&record, kind](ResidueClass residue_class, char32_t residue, std::size_t position) {
+            push_classified_kind_issue(residue_class, residue, position, kind, record.warnings, record.errors);
+        };
         if (kind == SequenceKind::protein) {
-            validate_ascii_record_in_place(sequence, kind, classify_protein_byte, record.warnings, record.errors);
+            normalize_and_classify_ascii_in_place(sequence, classify_protein_byte, on_issue);
         } else {
             const std::uint32_t standard_mask = nucleic_standard_mask(kind);
-            validate_ascii_record_in_place(
-                sequence, kind,
-                [standard_mask](unsigned char byte) { return classify_nucleic_byte(byte, standard_mask); },
-                record.warnings, record.errors);
+            normalize_and_classify_ascii_in_place(
+                sequence, [standard_mask](unsigned char byte) { return classify_nucleic_byte(byte, standard_mask); },
+                on_issue);
         }
     } else {
         if (text::validate_utf8(sequence).has_value()) {
