@@ -1,0 +1,27 @@
+#pragma once
+
+#include "fasta.hpp"
+#include "sequence/report.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tamri {
+
+// Validates each record as protein the moment the scanner closes it.
+class ValidatedRecordSink final : public FastaRecordSink {
+public:
+    SequenceValidationReport report;
+    std::string sequence;  // normalized residues of the open record
+
+    void push_sequence_line(std::string_view line) override;
+    void push_sequence_line_bytes(std::string_view line) override;
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override;
+};
+
+// Protein validation of FASTA text (valid UTF-8) in one pass. Throws TamriError for
+// malformed FASTA; residue problems are reported inside the result.
+[[nodiscard]] SequenceValidationReport validate_fasta_input(std::string_view fasta_text);
+
+}  // namespace tamri

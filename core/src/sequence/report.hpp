@@ -1,0 +1,58 @@
+#pragma once
+
+#include "sequence/types.hpp"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+// Protein validation of a whole input: the records in input order and counts over them.
+struct SequenceValidationReport {
+    std::vector<ValidatedSequence> sequences;
+    std::size_t records = 0;
+    std::size_t valid_records = 0;
+    std::size_t warning_count = 0;  // all warnings of all records
+    std::size_t error_count = 0;    // all errors of all records
+
+    friend bool operator==(const SequenceValidationReport&, const SequenceValidationReport&) = default;
+};
+
+// Kind-aware validation of a whole input; adds the number of records validated per kind.
+struct KindAwareValidationReport {
+    std::vector<ValidatedSequenceRecord> sequences;
+    std::size_t records = 0;
+    std::size_t valid_records = 0;
+    std::size_t warning_count = 0;
+    std::size_t error_count = 0;
+    std::size_t protein_records = 0;
+    std::size_t dna_records = 0;
+    std::size_t rna_records = 0;
+
+    friend bool operator==(const KindAwareValidationReport&, const KindAwareValidationReport&) = default;
+};
+
+// Appends one record and advances the counts, so a report never needs a second pass.
+void append_validated_sequence(SequenceValidationReport& report, ValidatedSequence&& sequence);
+
+// Takes the records in input order and computes every count.
+[[nodiscard]] KindAwareValidationReport summarize_validated_sequence_records(
+    std::vector<ValidatedSequenceRecord> records);
+
+// The plain report the Python layer shows for kind-aware validation: the per-kind counts,
+// kinds, detections and issue messages are dropped; texts are moved.
+[[nodiscard]] SequenceValidationReport to_sequence_validation_report(KindAwareValidationReport&& report);
+
+// {"records":…,"valid_records":…,"warning_count":…,"error_count":…,"sequences":[…]}
+void write_json(json::JsonWriter& writer, const SequenceValidationReport& report);
+
+// Compact JSON text of one record or one report.
+[[nodiscard]] std::string to_json(const ValidatedSequence& sequence);
+[[nodiscard]] std::string to_json(const SequenceValidationReport& report);
+
+}  // namespace tamri
