@@ -31,9 +31,10 @@ build "$SANITIZE_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRI_SANITIZE=ON -DTA
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_init_order=1
 ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)"
-# The interpreter itself is not instrumented: preload the sanitizer runtime and send every
-# allocation through malloc so that leaks and overruns of Python objects are seen too.
+# The interpreter itself is not instrumented: preload the sanitizer runtime (with libstdc++, so
+# that its exception interceptors find the real ones) and send every allocation through malloc
+# so that leaks and overruns of Python objects are seen too.
 run_pytest "$SANITIZE_DIR/python" \
-  LD_PRELOAD="$(g++ -print-file-name=libasan.so)" \
+  LD_PRELOAD="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)" \
   PYTHONMALLOC=malloc \
   TAMRI_SANITIZED=1
