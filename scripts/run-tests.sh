@@ -32,8 +32,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_init_order=1
 ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)"
 # The interpreter itself is not instrumented: preload the sanitizer runtime and send every
-# allocation through malloc so that leaks and overruns of Python objects are seen too.
+# allocation through malloc so that leaks and overruns of Python objects are seen too. The
+# interpreter does not load libstdc++ itself, so it is preloaded as well: the runtime finds the
+# real __cxa_throw only if it is there at start-up, and aborts on the first C++ throw otherwise.
 run_pytest "$SANITIZE_DIR/python" \
-  LD_PRELOAD="$(g++ -print-file-name=libasan.so)" \
+  LD_PRELOAD="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)" \
   PYTHONMALLOC=malloc \
   TAMRI_SANITIZED=1
