@@ -12,9 +12,13 @@ PyRef to_python(std::string_view text) {
     return PyRef::steal(PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size())));
 }
 
-PyRef to_python(const std::string& text) { return to_python(std::string_view{text}); }
+PyRef to_python(const std::string& text) {
+    return to_python(std::string_view{text});
+}
 
-PyRef to_python(bool value) { return PyRef::steal(PyBool_FromLong(value ? 1 : 0)); }
+PyRef to_python(bool value) {
+    return PyRef::steal(PyBool_FromLong(value ? 1 : 0));
+}
 
 PyRef to_python(std::uint64_t value) {
     static_assert(sizeof(unsigned long long) == sizeof(std::uint64_t));
@@ -25,14 +29,16 @@ PyRef to_python(std::optional<std::uint64_t> value) {
     return value ? to_python(*value) : PyRef::borrow(Py_None);
 }
 
-PyRef to_python(char32_t character) { return PyRef::steal(PyUnicode_FromOrdinal(static_cast<int>(character))); }
+PyRef to_python(char32_t character) {
+    return PyRef::steal(PyUnicode_FromOrdinal(static_cast<int>(character)));
+}
 
 PyRef to_python(std::span<const std::uint8_t> values) {
     return to_python_list(values, [](std::uint8_t value) { return to_python(std::uint64_t{value}); });
 }
 
-std::string type_name_of(PyObject* object) {
-    const PyRef name = PyRef::steal(PyType_GetName(Py_TYPE(object)));
+std::string type_name(PyTypeObject* type) {
+    const PyRef name = PyRef::steal(PyType_GetName(type));
     Py_ssize_t size = 0;
     const char* data = PyUnicode_AsUTF8AndSize(name.get(), &size);
     if (data == nullptr) {
@@ -41,8 +47,17 @@ std::string type_name_of(PyObject* object) {
     return {data, static_cast<std::size_t>(size)};
 }
 
+std::string type_name_of(PyObject* object) {
+    return type_name(Py_TYPE(object));
+}
+
 void throw_argument_type_error(const char* name, const std::string& reason) {
     throw_python_error(PyExc_TypeError, fmt::format("argument '{}': {}", name, reason));
+}
+
+void throw_conversion_error(PyObject* object, const char* name, std::string_view target) {
+    throw_argument_type_error(name,
+                              fmt::format("'{}' object cannot be converted to '{}'", type_name_of(object), target));
 }
 
 namespace {
@@ -64,10 +79,10 @@ std::string quoted_name_list(const std::vector<const char*>& names) {
     for (const Parameter& parameter : parameters) {
         required += parameter.required ? 1 : 0;
     }
-    const std::string takes = required == parameters.size()
-                                  ? fmt::format("{} positional argument{}", parameters.size(),
-                                                parameters.size() == 1 ? "" : "s")
-                                  : fmt::format("from {} to {} positional arguments", required, parameters.size());
+    const std::string takes =
+        required == parameters.size()
+            ? fmt::format("{} positional argument{}", parameters.size(), parameters.size() == 1 ? "" : "s")
+            : fmt::format("from {} to {} positional arguments", required, parameters.size());
     throw_python_error(PyExc_TypeError, fmt::format("{}() takes {} but {} {} given", function_name, takes, given,
                                                     given == 1 ? "was" : "were"));
 }
@@ -93,8 +108,8 @@ std::size_t keyword_index(const char* function_name, std::span<const Parameter> 
 
 }  // namespace
 
-std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const Parameter> parameters,
-                                      PyObject* args, PyObject* kwargs) {
+std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const Parameter> parameters, PyObject* args,
+                                      PyObject* kwargs) {
     std::vector<PyObject*> bound(parameters.size(), nullptr);
     const Py_ssize_t given = args ? PyTuple_Size(args) : 0;
     for (Py_ssize_t i = 0; i < given && static_cast<std::size_t>(i) < parameters.size(); ++i) {
@@ -132,7 +147,7 @@ std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const
 
 std::string_view extract_text(PyObject* object, const char* name) {
     if (!PyUnicode_Check(object)) {
-        throw_argument_type_error(name, fmt::format("'{}' object cannot be converted to 'str'", type_name_of(object)));
+        throw_conversion_error(object, name, "str");
     }
     Py_ssize_t size = 0;
     const char* data = PyUnicode_AsUTF8AndSize(object, &size);
@@ -146,6 +161,17 @@ std::string_view extract_text_or(PyObject* object, const char* name, std::string
     return object == nullptr ? fallback : extract_text(object, name);
 }
 
+bool extract_bool(PyObject* object, const char* name) {
+    if (!PyBool_Check(object)) {
+        throw_conversion_error(object, name, "bool");
+    }
+    return object == Py_True;
+}
+
+bool extract_bool_or(PyObject* object, const char* name, bool fallback) {
+    return object == nullptr ? fallback : extract_bool(object, name);
+}
+
 namespace {
 
 // The argument as an exact int: TypeError (named) for anything that is not an integer.
@@ -154,8 +180,8 @@ PyRef extract_index(PyObject* object, const char* name) {
     if (index == nullptr) {
         if (PyErr_ExceptionMatches(PyExc_TypeError)) {
             PyErr_Clear();
-            throw_argument_type_error(name, fmt::format("'{}' object cannot be interpreted as an integer",
-                                                        type_name_of(object)));
+            throw_argument_type_error(
+                name, fmt::format("'{}' object cannot be interpreted as an integer", type_name_of(object)));
         }
         throw PythonErrorSet{};
     }

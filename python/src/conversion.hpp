@@ -53,8 +53,8 @@ struct Parameter {
 // Binds positional and keyword arguments to `parameters` with the interpreter's own wording for
 // missing, surplus, duplicate and unknown arguments. Absent optional arguments are NULL.
 // The returned references are borrowed from `args` and `kwargs`.
-std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const Parameter> parameters,
-                                      PyObject* args, PyObject* kwargs);
+std::vector<PyObject*> bind_arguments(const char* function_name, std::span<const Parameter> parameters, PyObject* args,
+                                      PyObject* kwargs);
 
 template <std::size_t N>
 std::array<PyObject*, N> bind_arguments(const char* function_name, const std::array<Parameter, N>& parameters,
@@ -68,13 +68,21 @@ std::array<PyObject*, N> bind_arguments(const char* function_name, const std::ar
 // Raises TypeError "argument '{name}': {reason}".
 [[noreturn]] void throw_argument_type_error(const char* name, const std::string& reason);
 
-// The Python type name of `object`, for messages.
+// The Python name of `type`, and of the type of `object`, for messages.
+std::string type_name(PyTypeObject* type);
 std::string type_name_of(PyObject* object);
+
+// TypeError "argument '{name}': '{type}' object cannot be converted to '{target}'".
+[[noreturn]] void throw_conversion_error(PyObject* object, const char* name, std::string_view target);
 
 // A `str` argument as UTF-8, borrowed from `object`. bytes and path objects are refused;
 // lone surrogates raise the interpreter's UnicodeEncodeError.
 std::string_view extract_text(PyObject* object, const char* name);
 std::string_view extract_text_or(PyObject* object, const char* name, std::string_view fallback);
+
+// A `bool` argument; ints and other truthy objects are refused.
+bool extract_bool(PyObject* object, const char* name);
+bool extract_bool_or(PyObject* object, const char* name, bool fallback);
 
 // Integer arguments: TypeError for non-integers, OverflowError outside the target range.
 std::uint64_t extract_unsigned(PyObject* object, const char* name);

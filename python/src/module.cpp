@@ -14,6 +14,8 @@ namespace {
 PyObject* build_module() {
     static PyMethodDef methods[] = {
         parse_fasta_records_method,
+        validate_fasta_input_method,
+        validate_fasta_input_with_kind_method,
         {nullptr, nullptr, 0, nullptr},
     };
     // No per-module state: a second initialization in this process hands back the same module.
@@ -67,4 +69,6 @@ PyObject* initialize_module() {
 }  // namespace
 }  // namespace tamri::python
 
-PyMODINIT_FUNC PyInit_tamri(void) { return tamri::python::initialize_module(); }
+PyMODINIT_FUNC PyInit_tamri(void) {
+    return tamri::python::initialize_module();
+}

@@ -4,6 +4,8 @@
 
 #include <fmt/format.h>
 
+#include <type_traits>
+
 namespace tamri::python {
 namespace {
 
@@ -23,7 +25,7 @@ void deallocate(PyObject* self) {
     Py_DECREF(type);
 }
 
-[[maybe_unused]] PyObject* refuse_construction(PyTypeObject* type, PyObject*, PyObject*) {
+PyObject* refuse_construction(PyTypeObject* type, PyObject*, PyObject*) {
     return guarded([&]() -> PyObject* {
         const PyRef name = PyRef::steal(PyType_GetName(type));
         PyErr_Format(PyExc_TypeError, "No constructor defined for %U", name.get());
@@ -31,11 +33,23 @@ void deallocate(PyObject* self) {
     });
 }
 
+template <class V>
+PyRef to_attribute(const V& value) {
+    return to_python(value);
+}
+
+// Lists of class values become new lists of new instances: an attribute never hands out an
+// object its owner keeps.
+template <class T>
+requires std::is_class_v<T> PyRef to_attribute(const std::vector<T>& values) {
+    return copy_list(values);
+}
+
 // A read-only attribute that converts one field anew on every access.
 template <auto Field>
 PyObject* get_field(PyObject* self, void*) {
     using Owner = typename MemberPointer<decltype(Field)>::Owner;
-    return guarded([&] { return to_python(unwrap<Owner>(self).*Field).release(); });
+    return guarded([&] { return to_attribute(unwrap<Owner>(self).*Field).release(); });
 }
 
 template <auto Field>
@@ -70,6 +84,128 @@ PyTypeObject* class_type() {
     return reinterpret_cast<PyTypeObject*>(cell.get_or_create(create_class<T>));
 }
 
+std::vector<PyRef> extract_sequence_items(PyObject* object, const char* name, PyTypeObject* item_type) {
+    if (item_type == nullptr) {
+        throw PythonErrorSet{};
+    }
+    if (PyUnicode_Check(object)) {
+        throw_argument_type_error(name, fmt::format("a 'str' cannot be taken as a list of '{}'", type_name(item_type)));
+    }
+    if (!PySequence_Check(object)) {
+        throw_conversion_error(object, name, "Sequence");
+    }
+    const Py_ssize_t size = PySequence_Size(object);
+    if (size < 0) {
+        throw PythonErrorSet{};
+    }
+    std::vector<PyRef> items;
+    items.reserve(static_cast<std::size_t>(size));
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        PyRef item = PyRef::steal(PySequence_GetItem(object, i));
+        if (PyObject_TypeCheck(item.get(), item_type) == 0) {
+            throw_conversion_error(item.get(), name, type_name(item_type));
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+// ---- ResidueIssue ----
+
+namespace {
+
+// A `str` of exactly one code point.
+char32_t extract_residue(PyObject* object, const char* name) {
+    if (!PyUnicode_Check(object)) {
+        throw_conversion_error(object, name, "str");
+    }
+    const Py_ssize_t length = PyUnicode_GetLength(object);
+    if (length < 0) {
+        throw PythonErrorSet{};
+    }
+    if (length != 1) {
+        throw_python_error(PyExc_ValueError, "residue issue must contain exactly one residue");
+    }
+    const Py_UCS4 residue = PyUnicode_ReadChar(object, 0);
+    if (residue == static_cast<Py_UCS4>(-1) && PyErr_Occurred()) {
+        throw PythonErrorSet{};
+    }
+    return static_cast<char32_t>(residue);
+}
+
+}  // namespace
+
+template <>
+struct ClassDefinition<ResidueIssue> {
+    static constexpr const char* qualified_name = "tamri.ResidueIssue";
+    static constexpr const char* constructor_doc = "ResidueIssue(residue, position)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 3> attributes{
+        field_attribute<&ResidueIssue::residue>("residue"),
+        field_attribute<&ResidueIssue::position>("position"),
+        PyGetSetDef{},
+    };
+
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 2> parameters{{{"residue"}, {"position"}}};
+            const auto [residue, position] = bind_arguments("ResidueIssue", parameters, args, kwargs);
+            const char32_t character = extract_residue(residue, "residue");
+            return wrap_in(type, ResidueIssue{.position = extract_unsigned(position, "position"), .residue = character})
+                .release();
+        });
+    }
+};
+template PyTypeObject* class_type<ResidueIssue>();
+
+// ---- ValidatedSequence ----
+
+namespace {
+
+std::vector<ResidueIssue> extract_issues_or_empty(PyObject* object, const char* name) {
+    if (object == nullptr || object == Py_None) {
+        return {};
+    }
+    return extract_instances<ResidueIssue>(object, name);
+}
+
+}  // namespace
+
+template <>
+struct ClassDefinition<ValidatedSequence> {
+    static constexpr const char* qualified_name = "tamri.ValidatedSequence";
+    static constexpr const char* constructor_doc =
+        "ValidatedSequence(id, sequence, alphabet=\"protein-20\", valid=True, warnings=None, errors=None)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 7> attributes{
+        field_attribute<&ValidatedSequence::id>("id"),
+        field_attribute<&ValidatedSequence::sequence>("sequence"),
+        field_attribute<&ValidatedSequence::alphabet>("alphabet"),
+        field_attribute<&ValidatedSequence::valid>("valid"),
+        field_attribute<&ValidatedSequence::warnings>("warnings"),
+        field_attribute<&ValidatedSequence::errors>("errors"),
+        PyGetSetDef{},
+    };
+
+    // Stores the values as given: the sequence is not normalized and `valid` is not derived
+    // from the issue lists.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 6> parameters{
+                {{"id"}, {"sequence"}, {"alphabet", false}, {"valid", false}, {"warnings", false}, {"errors", false}}};
+            const auto [id, sequence, alphabet, valid, warnings, errors] =
+                bind_arguments("ValidatedSequence", parameters, args, kwargs);
+            ValidatedSequence value;
+            value.id = extract_text(id, "id");
+            value.sequence = extract_text(sequence, "sequence");
+            value.alphabet = extract_text_or(alphabet, "alphabet", sequence_kind_alphabet(SequenceKind::protein));
+            value.valid = extract_bool_or(valid, "valid", true);
+            value.warnings = extract_issues_or_empty(warnings, "warnings");
+            value.errors = extract_issues_or_empty(errors, "errors");
+            return wrap_in(type, std::move(value)).release();
+        });
+    }
+};
+template PyTypeObject* class_type<ValidatedSequence>();
+
 // ---- ProteinSequence ----
 
 template <>
@@ -94,9 +230,28 @@ struct ClassDefinition<ProteinSequence> {
 };
 template PyTypeObject* class_type<ProteinSequence>();
 
+// ---- SequenceValidationReport ----
+
+template <>
+struct ClassDefinition<SequenceValidationReport> {
+    static constexpr const char* qualified_name = "tamri.SequenceValidationReport";
+    static constexpr std::array<PyGetSetDef, 6> attributes{
+        field_attribute<&SequenceValidationReport::records>("records"),
+        field_attribute<&SequenceValidationReport::valid_records>("valid_records"),
+        field_attribute<&SequenceValidationReport::warning_count>("warning_count"),
+        field_attribute<&SequenceValidationReport::error_count>("error_count"),
+        field_attribute<&SequenceValidationReport::sequences>("sequences"),
+        PyGetSetDef{},
+    };
+};
+template PyTypeObject* class_type<SequenceValidationReport>();
+
 std::vector<ModuleClass> module_classes() {
     return {
+        {"ResidueIssue", class_type<ResidueIssue>},
+        {"ValidatedSequence", class_type<ValidatedSequence>},
         {"ProteinSequence", class_type<ProteinSequence>},
+        {"SequenceValidationReport", class_type<SequenceValidationReport>},
     };
 }
 

@@ -3,11 +3,14 @@
 // The module's classes: immutable Python objects that each own one core value, stored inside
 // the object itself so results move from the core into Python without copies.
 
+#include "conversion.hpp"
 #include "errors.hpp"
 #include "once.hpp"
 #include "py_ref.hpp"
 
 #include "fasta.hpp"
+#include "sequence/report.hpp"
+#include "sequence/types.hpp"
 
 #include <new>
 #include <string>
@@ -18,8 +21,7 @@ namespace tamri::python {
 
 template <class T>
 struct ValueObject {
-    PyObject_HEAD
-    T value;
+    PyObject_HEAD T value;
 };
 
 // What each class declares: its name, constructor docstring (empty for classes built only by
@@ -71,6 +73,22 @@ PyRef wrap_list(std::vector<T>&& values) {
 template <class T>
 PyRef copy_list(const std::vector<T>& values) {
     return to_python_list(values, [](const T& value) { return wrap(T{value}); });
+}
+
+// The items of a list argument (any Python sequence but str), each checked to be an instance of
+// `item_type`; TypeError naming the argument otherwise.
+std::vector<PyRef> extract_sequence_items(PyObject* object, const char* name, PyTypeObject* item_type);
+
+// A list argument of instances of T's class, as copies of their values.
+template <class T>
+std::vector<T> extract_instances(PyObject* object, const char* name) {
+    const std::vector<PyRef> items = extract_sequence_items(object, name, class_type<T>());
+    std::vector<T> values;
+    values.reserve(items.size());
+    for (const PyRef& item : items) {
+        values.push_back(unwrap<T>(item.get()));
+    }
+    return values;
 }
 
 // The module's classes, in the order the module adds them.
