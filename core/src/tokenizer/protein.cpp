@@ -54,22 +54,28 @@ void push_byte(BuiltinVocabulary vocabulary, unsigned char residue, std::size_t 
     push_unknown(vocabulary, text::ascii_upper(residue), position, tokens, warnings, errors);
 }
 
-// Normalizes and tokenizes ASCII input in one pass over its bytes.
+// Normalizes and tokenizes ASCII input in one pass over its bytes. Tokens are written into
+// the already reserved storage and the list is cut to the count written.
 void tokenize_ascii(BuiltinVocabulary vocabulary, std::string_view sequence, std::vector<std::uint8_t>& tokens,
                     std::vector<ResidueIssue>& warnings, std::vector<ResidueIssue>& errors) {
     const TokenLookupTable& table = walk_tables[static_cast<std::size_t>(vocabulary)];
-    std::size_t position = 0;
+    const std::uint8_t unknown = builtin_unknown_token_id(vocabulary);
+    const std::size_t start = tokens.size();
+    tokens.resize(start + sequence.size());
+    std::uint8_t* const first = tokens.data() + start;
+    std::uint8_t* out = first;
     for (const char ch : sequence) {
         const auto byte = static_cast<unsigned char>(ch);
         const std::uint8_t id = table[byte];
         if (id < skip_byte) {
-            ++position;
-            tokens.push_back(id);
+            *out++ = id;
         } else if (id == no_token_id) {
-            ++position;
-            push_unknown(vocabulary, text::ascii_upper(byte), position, tokens, warnings, errors);
+            *out++ = unknown;
+            const ResidueIssue issue{static_cast<std::size_t>(out - first), text::ascii_upper(byte)};
+            (is_builtin_ambiguity_code(vocabulary, issue.residue) ? warnings : errors).push_back(issue);
         }
     }
+    tokens.resize(start + static_cast<std::size_t>(out - first));
 }
 
 }  // namespace
