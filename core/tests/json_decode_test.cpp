@@ -44,8 +44,6 @@ struct Shape {
     bool filled = false;
     std::size_t weight = 0;
     Shade shade = Shade::dark;
-
-    friend bool operator==(const Shape&, const Shape&) = default;
 };
 
 constexpr json::RecordSchema<Shape, 7> shape_schema{
