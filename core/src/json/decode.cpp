@@ -1,0 +1,415 @@
+#include "json/decode.hpp"
+
+#include "text/utf8.hpp"
+
+#include <fmt/format.h>
+#include <rapidjson/error/error.h>
+#include <rapidjson/reader.h>
+
+#include <algorithm>
+#include <cassert>
+#include <limits>
+
+namespace tamri::json {
+namespace {
+
+// Input stream for RapidJSON that knows the line and column of its read position.
+class PositionStream {
+public:
+    using Ch = char;
+
+    explicit PositionStream(std::string_view text) : text_(text) {}
+
+    [[nodiscard]] Ch Peek() const { return offset_ < text_.size() ? text_[offset_] : '\0'; }
+    Ch Take() {
+        if (offset_ >= text_.size()) {
+            return '\0';
+        }
+        const Ch ch = text_[offset_++];
+        if (ch == '\n') {
+            ++position_.line;
+            position_.column = 0;
+        } else {
+            ++position_.column;
+        }
+        return ch;
+    }
+    [[nodiscard]] std::size_t Tell() const { return offset_; }
+
+    // Only used by in-place parsing, which we never ask for.
+    Ch* PutBegin() {
+        assert(false);
+        return nullptr;
+    }
+    void Put(Ch) { assert(false); }
+    void Flush() {}
+    std::size_t PutEnd(Ch*) {
+        assert(false);
+        return 0;
+    }
+
+    [[nodiscard]] TextPosition position() const { return position_; }
+
+private:
+    std::string_view text_;
+    std::size_t offset_ = 0;
+    TextPosition position_;
+};
+
+// Records every SAX event with the stream position at the moment it is reported.
+class EventRecorder {
+public:
+    EventRecorder(const PositionStream& stream, std::vector<Event>& events) : stream_(stream), events_(events) {}
+
+    bool Null() {
+        push(EventKind::null);
+        return true;
+    }
+    bool Bool(bool value) {
+        push(EventKind::boolean).boolean = value;
+        return true;
+    }
+    bool Int(int value) { return Int64(value); }
+    bool Uint(unsigned value) { return Uint64(value); }
+    bool Int64(std::int64_t value) {
+        if (value >= 0) {
+            return Uint64(static_cast<std::uint64_t>(value));
+        }
+        push(EventKind::signed_integer).signed_value = value;
+        return true;
+    }
+    bool Uint64(std::uint64_t value) {
+        push(EventKind::unsigned_integer).unsigned_value = value;
+        return true;
+    }
+    bool Double(double value) {
+        push(EventKind::floating).floating_value = value;
+        return true;
+    }
+    bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+    bool String(const char* data, rapidjson::SizeType length, bool) {
+        push(EventKind::string).text.assign(data, length);
+        return true;
+    }
+    bool Key(const char* data, rapidjson::SizeType length, bool) {
+        push(EventKind::key).text.assign(data, length);
+        return true;
+    }
+    // The iterative reader reports brackets before consuming them.
+    bool StartObject() {
+        push(EventKind::begin_object);
+        return true;
+    }
+    bool EndObject(rapidjson::SizeType) {
+        ++push(EventKind::end_object).position.column;
+        return true;
+    }
+    bool StartArray() {
+        push(EventKind::begin_array);
+        return true;
+    }
+    bool EndArray(rapidjson::SizeType) {
+        ++push(EventKind::end_array).position.column;
+        return true;
+    }
+
+private:
+    Event& push(EventKind kind) {
+        Event& event = events_.emplace_back();
+        event.kind = kind;
+        event.position = stream_.position();
+        return event;
+    }
+
+    const PositionStream& stream_;
+    std::vector<Event>& events_;
+};
+
+// The position of the byte at `offset` (or of the end of input), counted like the decoder's
+// own positions.
+TextPosition position_of_offset(std::string_view text, std::size_t offset) {
+    TextPosition position;
+    const std::size_t end = std::min(text.size(), offset + 1);
+    for (std::size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++position.line;
+            position.column = 0;
+        } else {
+            ++position.column;
+        }
+    }
+    return position;
+}
+
+std::string_view describe_syntax_error(rapidjson::ParseErrorCode code, std::string_view text, std::size_t offset) {
+    const bool at_end = offset >= text.size();
+    const unsigned char byte = at_end ? 0 : static_cast<unsigned char>(text[offset]);
+    switch (code) {
+        case rapidjson::kParseErrorDocumentEmpty: return "EOF while parsing a value";
+        case rapidjson::kParseErrorDocumentRootNotSingular: return "trailing characters";
+        case rapidjson::kParseErrorValueInvalid: return at_end ? "EOF while parsing a value" : "expected value";
+        case rapidjson::kParseErrorObjectMissName:
+            if (at_end) {
+                return "EOF while parsing an object";
+            }
+            return byte == '}' ? "trailing comma" : "key must be a string";
+        case rapidjson::kParseErrorObjectMissColon: return at_end ? "EOF while parsing an object" : "expected `:`";
+        case rapidjson::kParseErrorObjectMissCommaOrCurlyBracket:
+            return at_end ? "EOF while parsing an object" : "expected `,` or `}`";
+        case rapidjson::kParseErrorArrayMissCommaOrSquareBracket:
+            return at_end ? "EOF while parsing a list" : "expected `,` or `]`";
+        case rapidjson::kParseErrorStringUnicodeEscapeInvalidHex: return "invalid escape";
+        case rapidjson::kParseErrorStringUnicodeSurrogateInvalid: return "lone leading surrogate in hex escape";
+        case rapidjson::kParseErrorStringEscapeInvalid:
+            // Also reported for a raw control character inside a string.
+            return byte == '\\' ? "invalid escape" : "control character (\\u0000-\\u001F) found while parsing a string";
+        case rapidjson::kParseErrorStringMissQuotationMark:
+            return at_end ? "EOF while parsing a string"
+                          : "control character (\\u0000-\\u001F) found while parsing a string";
+        case rapidjson::kParseErrorStringInvalidEncoding: return "invalid unicode code point";
+        case rapidjson::kParseErrorNumberTooBig: return "number out of range";
+        case rapidjson::kParseErrorNumberMissFraction:
+        case rapidjson::kParseErrorNumberMissExponent: return "invalid number";
+        default: return "syntax error";
+    }
+}
+
+void append_debug_string(std::string& out, std::string_view value) {
+    out.push_back('"');
+    for (const char ch : value) {
+        const auto byte = static_cast<unsigned char>(ch);
+        switch (ch) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\0': out += "\\0"; break;
+            default:
+                if (byte < 0x20 || byte == 0x7f) {
+                    fmt::format_to(std::back_inserter(out), "\\u{{{:x}}}", byte);
+                } else {
+                    out.push_back(ch);
+                }
+        }
+    }
+    out.push_back('"');
+}
+
+// Shortest round-trip form: "1.5", "5.0", "1e16", "1e-7".
+std::string format_floating(double value) {
+    std::string text = fmt::format("{}", value);
+    const std::size_t exponent = text.find('e');
+    if (exponent == std::string::npos) {
+        if (text.find('.') == std::string::npos) {
+            text += ".0";
+        }
+        return text;
+    }
+    std::string mantissa = text.substr(0, exponent);
+    std::string_view digits = std::string_view{text}.substr(exponent + 1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+        digits.remove_prefix(1);
+    }
+    while (digits.size() > 1 && digits.front() == '0') {
+        digits.remove_prefix(1);
+    }
+    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
+}
+
+}  // namespace
+
+Cursor::Cursor(std::string_view text) {
+    PositionStream stream{text};
+    EventRecorder recorder{stream, events_};
+    rapidjson::Reader reader;
+    constexpr unsigned flags =
+        rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
+    const rapidjson::ParseResult result = reader.Parse<flags>(stream, recorder);
+    Event& last = events_.emplace_back();
+    if (result.IsError()) {
+        last.kind = EventKind::syntax_error;
+        last.position = position_of_offset(text, result.Offset());
+        last.text = fmt::format("{} at line {} column {}", describe_syntax_error(result.Code(), text, result.Offset()),
+                                last.position.line, last.position.column);
+    } else if (stream.Tell() < text.size()) {
+        // The reader stops at a NUL byte as if the text ended there.
+        last.kind = EventKind::syntax_error;
+        last.position = position_of_offset(text, stream.Tell());
+        last.text = fmt::format("trailing characters at line {} column {}", last.position.line, last.position.column);
+    } else {
+        last.kind = EventKind::end_of_input;
+        last.position = stream.position();
+    }
+}
+
+const Event& Cursor::peek() const {
+    const Event& event = events_[index_];
+    if (event.kind == EventKind::syntax_error) {
+        throw DecodeError{event.text};
+    }
+    return event;
+}
+
+const Event& Cursor::next() {
+    const Event& event = peek();
+    if (event.kind != EventKind::end_of_input) {
+        ++index_;
+    }
+    return event;
+}
+
+void Cursor::skip_value() {
+    std::size_t depth = 0;
+    do {
+        const Event& event = next();
+        switch (event.kind) {
+            case EventKind::begin_object:
+            case EventKind::begin_array: ++depth; break;
+            case EventKind::end_object:
+            case EventKind::end_array: --depth; break;
+            case EventKind::end_of_input: return;
+            default: break;
+        }
+    } while (depth != 0);
+}
+
+void Cursor::finish() {
+    const Event& event = next();
+    if (event.kind != EventKind::end_of_input) {
+        throw_at("trailing characters", event.position);
+    }
+}
+
+void throw_at(std::string_view message, TextPosition position) {
+    throw DecodeError{fmt::format("{} at line {} column {}", message, position.line, position.column)};
+}
+
+std::string describe_found(const Event& event) {
+    switch (event.kind) {
+        case EventKind::null: return "null";
+        case EventKind::boolean: return fmt::format("boolean `{}`", event.boolean);
+        case EventKind::unsigned_integer: return fmt::format("integer `{}`", event.unsigned_value);
+        case EventKind::signed_integer: return fmt::format("integer `{}`", event.signed_value);
+        case EventKind::floating: return fmt::format("floating point `{}`", format_floating(event.floating_value));
+        case EventKind::string: {
+            std::string out = "string ";
+            append_debug_string(out, event.text);
+            return out;
+        }
+        case EventKind::begin_object: return "map";
+        case EventKind::begin_array: return "sequence";
+        case EventKind::key: return "map key";
+        case EventKind::end_object: return "end of map";
+        case EventKind::end_array: return "end of sequence";
+        case EventKind::end_of_input:
+        case EventKind::syntax_error: break;
+    }
+    return "end of input";
+}
+
+std::string list_expected(std::span<const std::string_view> names) {
+    switch (names.size()) {
+        case 1: return fmt::format("`{}`", names[0]);
+        case 2: return fmt::format("`{}` or `{}`", names[0], names[1]);
+        default: break;
+    }
+    std::string out = "one of ";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        fmt::format_to(std::back_inserter(out), "{}`{}`", i == 0 ? "" : ", ", names[i]);
+    }
+    return out;
+}
+
+void throw_invalid_type(const Event& found, std::string_view expected) {
+    throw_at(fmt::format("invalid type: {}, expected {}", describe_found(found), expected), found.position);
+}
+
+void throw_invalid_value(const Event& found, std::string_view expected) {
+    throw_at(fmt::format("invalid value: {}, expected {}", describe_found(found), expected), found.position);
+}
+
+void throw_unknown_field(const Event& key, std::span<const std::string_view> names) {
+    if (names.empty()) {
+        throw_at(fmt::format("unknown field `{}`, there are no fields", key.text), key.position);
+    }
+    throw_at(fmt::format("unknown field `{}`, expected {}", key.text, list_expected(names)), key.position);
+}
+
+void throw_unknown_variant(const Event& value, std::span<const std::string_view> texts) {
+    if (texts.empty()) {
+        throw_at(fmt::format("unknown variant `{}`, there are no variants", value.text), value.position);
+    }
+    throw_at(fmt::format("unknown variant `{}`, expected {}", value.text, list_expected(texts)), value.position);
+}
+
+void throw_duplicate_field(const Event& key) {
+    throw_at(fmt::format("duplicate field `{}`", key.text), key.position);
+}
+
+void throw_missing_field(std::string_view name, TextPosition position) {
+    throw_at(fmt::format("missing field `{}`", name), position);
+}
+
+std::string decode_string(Cursor& cursor) {
+    const Event& event = cursor.next();
+    if (event.kind != EventKind::string) {
+        throw_invalid_type(event, "a string");
+    }
+    return event.text;
+}
+
+bool decode_bool(Cursor& cursor) {
+    const Event& event = cursor.next();
+    if (event.kind != EventKind::boolean) {
+        throw_invalid_type(event, "a boolean");
+    }
+    return event.boolean;
+}
+
+char32_t decode_char(Cursor& cursor) {
+    const Event& event = cursor.next();
+    if (event.kind != EventKind::string) {
+        throw_invalid_type(event, "a character");
+    }
+    // The reader has validated the UTF-8 of every string.
+    if (!event.text.empty()) {
+        const text::DecodedChar first = text::decode_utf8_char(event.text, 0);
+        if (first.length == event.text.size()) {
+            return first.code_point;
+        }
+    }
+    throw_invalid_value(event, "a character");
+}
+
+namespace {
+
+std::uint64_t decode_unsigned(Cursor& cursor, std::uint64_t max, std::string_view expected) {
+    const Event& event = cursor.next();
+    switch (event.kind) {
+        case EventKind::unsigned_integer:
+            if (event.unsigned_value > max) {
+                throw_invalid_value(event, expected);
+            }
+            return event.unsigned_value;
+        case EventKind::signed_integer: throw_invalid_value(event, expected);
+        default: throw_invalid_type(event, expected);
+    }
+}
+
+}  // namespace
+
+std::uint8_t decode_u8(Cursor& cursor) {
+    return static_cast<std::uint8_t>(decode_unsigned(cursor, std::numeric_limits<std::uint8_t>::max(), "u8"));
+}
+
+std::uint64_t decode_u64(Cursor& cursor) {
+    return decode_unsigned(cursor, std::numeric_limits<std::uint64_t>::max(), "u64");
+}
+
+std::size_t decode_usize(Cursor& cursor) {
+    return static_cast<std::size_t>(decode_unsigned(cursor, std::numeric_limits<std::size_t>::max(), "usize"));
+}
+
+}  // namespace tamri::json

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "error.hpp"
+#include "tokenizer/types.hpp"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+// "protein-20", "dna-iupac", "rna-iupac".
+[[nodiscard]] constexpr std::string_view builtin_vocabulary_name(BuiltinVocabulary vocabulary) noexcept {
+    constexpr std::array<std::string_view, 3> names{"protein-20", "dna-iupac", "rna-iupac"};
+    return names[static_cast<std::size_t>(vocabulary)];
+}
+
+// "warn_or_error_with_unknown_token".
+[[nodiscard]] constexpr std::string_view unknown_token_policy_text(UnknownTokenPolicy) noexcept {
+    return "warn_or_error_with_unknown_token";
+}
+
+// The shared, immutable built-in vocabulary, built on first use.
+[[nodiscard]] const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary);
+
+// {"name":…,"tokens":[{"residue":"A","token_id":0},…],"unknown_token_id":…,"unknown_token_policy":…}
+void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary);
+
+// A vocabulary JSON text that could not be read; carries the JSON layer's message.
+class TokenizerError final : public Diagnostic {
+public:
+    explicit TokenizerError(std::string parser_message) : parser_message_(std::move(parser_message)) {}
+
+    [[nodiscard]] const std::string& parser_message() const noexcept { return parser_message_; }
+    // "tokenizer.invalid_vocabulary"
+    [[nodiscard]] std::string_view code() const noexcept override;
+    // "invalid vocabulary JSON: {parser message}"
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    std::string parser_message_;
+};
+
+// Reads the vocabulary JSON form: all four keys required, other keys ignored. Nothing beyond
+// the shape is checked (token order, duplicates and size are left to the caller). Throws
+// TokenizerError.
+[[nodiscard]] Vocabulary load_vocab_json(std::string_view json_text);
+
+}  // namespace tamri

@@ -1,0 +1,239 @@
+#include "json/decode.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tamri {
+namespace {
+
+enum class Color { red, green, blue };
+
+constexpr std::array<json::Variant<Color>, 3> color_variants{{
+    {"red", Color::red},
+    {"green", Color::green},
+    {"blue", Color::blue},
+}};
+
+enum class Shade { dark };
+constexpr std::array<json::Variant<Shade>, 1> shade_variants{{{"dark", Shade::dark}}};
+
+struct Point {
+    std::uint8_t x = 0;
+    std::optional<std::uint8_t> y;
+
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+constexpr json::RecordSchema<Point, 2> point_schema{
+    "struct Point",
+    json::UnknownFields::reject,
+    {{
+        {"x", json::Presence::required, &json::decode_member<&Point::x, &json::decode_u8>},
+        {"y", json::Presence::optional, &json::decode_member<&Point::y, &json::decode_optional<&json::decode_u8>>},
+    }},
+};
+
+struct Shape {
+    std::string name;
+    Color color = Color::red;
+    std::vector<Point> points;
+    std::optional<std::string> note;
+    bool filled = false;
+    std::size_t weight = 0;
+    Shade shade = Shade::dark;
+};
+
+constexpr json::RecordSchema<Shape, 7> shape_schema{
+    "struct Shape",
+    json::UnknownFields::reject,
+    {{
+        {"name", json::Presence::required, &json::decode_member<&Shape::name, &json::decode_string>},
+        {"color", json::Presence::required, &json::decode_member<&Shape::color, &json::decode_variant<color_variants>>},
+        {"points", json::Presence::required,
+         &json::decode_member<&Shape::points, &json::decode_list<&json::decode_record<point_schema>>>},
+        {"note", json::Presence::optional,
+         &json::decode_member<&Shape::note, &json::decode_optional<&json::decode_string>>},
+        {"filled", json::Presence::optional, &json::decode_member<&Shape::filled, &json::decode_bool>},
+        {"weight", json::Presence::optional, &json::decode_member<&Shape::weight, &json::decode_usize>},
+        {"shade", json::Presence::optional, &json::decode_member<&Shape::shade, &json::decode_variant<shade_variants>>},
+    }},
+};
+
+struct Tag {
+    char32_t letter = 0;
+    std::string label;
+};
+
+constexpr json::RecordSchema<Tag, 2> tag_schema{
+    "struct Tag",
+    json::UnknownFields::ignore,
+    {{
+        {"letter", json::Presence::required, &json::decode_member<&Tag::letter, &json::decode_char>},
+        {"label", json::Presence::required, &json::decode_member<&Tag::label, &json::decode_string>},
+    }},
+};
+
+Shape decode_shape(std::string_view text) {
+    return json::decode_document<&json::decode_record<shape_schema>>(text);
+}
+
+std::string shape_error(std::string_view text) {
+    try {
+        (void)decode_shape(text);
+    } catch (const json::DecodeError& error) {
+        return error.message();
+    }
+    return "no error";
+}
+
+TEST(JsonDecode, ReadsRecordsInAnyKeyOrderWithDefaultsForAbsentOptionals) {
+    const Shape shape = decode_shape(
+        " {\"points\":[{\"x\":1},{\"y\":null,\"x\":255},{\"x\":0,\"y\":7}],\n"
+        "  \"color\":\"blue\", \"name\":\"tri\\u00e9\\n\", \"note\":null, \"weight\": 18446744073709551615 }\n\t");
+    EXPECT_EQ(shape.name, "tri\xc3\xa9\n");
+    EXPECT_EQ(shape.color, Color::blue);
+    EXPECT_EQ(shape.points, (std::vector<Point>{{1, std::nullopt}, {255, std::nullopt}, {0, 7}}));
+    EXPECT_EQ(shape.note, std::nullopt);
+    EXPECT_FALSE(shape.filled);
+    EXPECT_EQ(shape.weight, 18446744073709551615ULL);
+}
+
+TEST(JsonDecode, IgnoringRecordsSkipUnknownKeysWithNestedValues) {
+    const Tag tag = json::decode_document<&json::decode_record<tag_schema>>(
+        R"({"extra":{"a":[1,{"b":[]}],"c":null},"letter":"é","more":[[[]]],"label":"x","extra":1})");
+    EXPECT_EQ(tag.letter, U'\u00e9');
+    EXPECT_EQ(tag.label, "x");
+}
+
+struct ErrorCase {
+    std::string_view input;
+    std::string_view message;
+};
+
+class ShapeErrors : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ShapeErrors, ReportsExactMessage) {
+    EXPECT_EQ(shape_error(GetParam().input), GetParam().message);
+}
+
+// Shape errors name the key or value and the position just after it (just after the closing
+// brace for missing keys, just before the bracket for a misplaced object or array).
+INSTANTIATE_TEST_SUITE_P(
+    Shape, ShapeErrors,
+    testing::Values(
+        ErrorCase{R"({"color":"red","points":[]})", "missing field `name` at line 1 column 27"},
+        ErrorCase{"{\n  \"name\": \"a\",\n  \"points\": []\n}", "missing field `color` at line 4 column 1"},
+        ErrorCase{R"({"name":"a","color":"red","points":[{}]})", "missing field `x` at line 1 column 38"},
+        ErrorCase{R"({"name":"a","size":1})",
+                  "unknown field `size`, expected one of `name`, `color`, `points`, `note`, `filled`, `weight`, "
+                  "`shade` at line 1 column 18"},
+        ErrorCase{R"({"name":"a","color":"red","points":[{"z":1}]})",
+                  "unknown field `z`, expected `x` or `y` at line 1 column 40"},
+        ErrorCase{R"({"name":"a","name":"b"})", "duplicate field `name` at line 1 column 18"},
+        ErrorCase{R"({"name":"a","color":"Red"})",
+                  "unknown variant `Red`, expected one of `red`, `green`, `blue` at line 1 column 25"},
+        ErrorCase{R"({"name":"a","color":"red","points":[],"shade":"light"})",
+                  "unknown variant `light`, expected `dark` at line 1 column 53"},
+        ErrorCase{R"({"name":null})", "invalid type: null, expected a string at line 1 column 12"},
+        ErrorCase{R"({"name":5})", "invalid type: integer `5`, expected a string at line 1 column 9"},
+        ErrorCase{R"({"name":-5})", "invalid type: integer `-5`, expected a string at line 1 column 10"},
+        ErrorCase{R"({"name":1.5})", "invalid type: floating point `1.5`, expected a string at line 1 column 11"},
+        ErrorCase{R"({"name":2.0})", "invalid type: floating point `2.0`, expected a string at line 1 column 11"},
+        ErrorCase{R"({"name":1e300})", "invalid type: floating point `1e300`, expected a string at line 1 column 13"},
+        ErrorCase{R"({"name":true})", "invalid type: boolean `true`, expected a string at line 1 column 12"},
+        ErrorCase{R"({"name":{}})", "invalid type: map, expected a string at line 1 column 8"},
+        ErrorCase{R"({"name":"a","points":{}})", "invalid type: map, expected a sequence at line 1 column 21"},
+        ErrorCase{R"({"name":"a","color":"red","points":[[]]})",
+                  "invalid type: sequence, expected struct Point at line 1 column 36"},
+        ErrorCase{R"({"name":"a","color":1})", "invalid type: integer `1`, expected a string at line 1 column 21"},
+        ErrorCase{R"({"name":"a","filled":"yes"})",
+                  "invalid type: string \"yes\", expected a boolean at line 1 column 26"},
+        ErrorCase{R"({"name":"a","weight":-1})", "invalid value: integer `-1`, expected usize at line 1 column 23"},
+        ErrorCase{R"({"name":"a","color":"red","points":[{"x":256}]})",
+                  "invalid value: integer `256`, expected u8 at line 1 column 44"},
+        ErrorCase{R"({"name":"a","color":"red","points":[{"x":"1"}]})",
+                  "invalid type: string \"1\", expected u8 at line 1 column 44"},
+        ErrorCase{R"(["a"])", "invalid type: sequence, expected struct Shape at line 1 column 0"},
+        ErrorCase{R"("a\"\\\t\u0001")",
+                  "invalid type: string \"a\\\"\\\\\\t\\u{1}\", expected struct Shape at line 1 column 15"}));
+
+// Malformed text fails with the syntax message at the offending byte (or at the end).
+INSTANTIATE_TEST_SUITE_P(
+    Syntax, ShapeErrors,
+    testing::Values(ErrorCase{"", "EOF while parsing a value at line 1 column 0"},
+                    ErrorCase{"  \n ", "EOF while parsing a value at line 2 column 1"},
+                    ErrorCase{"{", "EOF while parsing an object at line 1 column 1"},
+                    ErrorCase{R"({"name")", "EOF while parsing an object at line 1 column 7"},
+                    ErrorCase{R"({"name":"a")", "EOF while parsing an object at line 1 column 11"},
+                    ErrorCase{R"({"name":"a)", "EOF while parsing a string at line 1 column 10"},
+                    ErrorCase{R"({"points":[)", "EOF while parsing a value at line 1 column 11"},
+                    ErrorCase{R"({"points":[{"x":1})", "EOF while parsing a list at line 1 column 18"},
+                    ErrorCase{"{name:1}", "key must be a string at line 1 column 2"},
+                    ErrorCase{R"({"name" 1})", "expected `:` at line 1 column 9"},
+                    ErrorCase{R"({"name":"a" "b"})", "expected `,` or `}` at line 1 column 13"},
+                    ErrorCase{R"({"points":[{"x":1} 2]})", "expected `,` or `]` at line 1 column 20"},
+                    ErrorCase{R"({"name":"a",})", "trailing comma at line 1 column 13"},
+                    ErrorCase{R"({"name":x})", "expected value at line 1 column 9"},
+                    ErrorCase{R"({"name":"\q"})", "invalid escape at line 1 column 10"},
+                    ErrorCase{"{\"name\":\"a\tb\"}",
+                              "control character (\\u0000-\\u001F) found while parsing a "
+                              "string at line 1 column 11"},
+                    ErrorCase{"{\"name\":\"\xff\"}", "invalid unicode code point at line 1 column 10"},
+                    ErrorCase{R"({"name":"\ud800"})", "lone leading surrogate in hex escape at line 1 column 10"},
+                    ErrorCase{R"({"weight":1.})", "invalid number at line 1 column 13"},
+                    ErrorCase{R"({"weight":1e999})", "number out of range at line 1 column 11"},
+                    ErrorCase{"{\"name\":\"a\",\"color\":\"red\",\"points\":[]} x",
+                              "trailing characters at line 1 column 40"},
+                    ErrorCase{std::string_view{"{\"name\":\"a\",\"color\":\"red\",\"points\":[]}\0", 39},
+                              "trailing characters at line 1 column 39"}));
+
+// The first problem in document order wins, whichever kind it is.
+INSTANTIATE_TEST_SUITE_P(Order, ShapeErrors,
+                         testing::Values(ErrorCase{R"({"size":1,)",
+                                                   "unknown field `size`, expected one of `name`, `color`, `points`, "
+                                                   "`note`, `filled`, `weight`, `shade` at line 1 column 7"},
+                                         ErrorCase{R"({"name":"a","color":"red","points":[]}})",
+                                                   "trailing characters at line 1 column 39"},
+                                         ErrorCase{R"({"name":"a"} x)", "missing field `color` at line 1 column 12"},
+                                         ErrorCase{R"({"name":1,"name":2)",
+                                                   "invalid type: integer `1`, expected a string at line 1 column 9"}));
+
+TEST(JsonDecode, CharactersAreExactlyOneUnicodeScalar) {
+    const auto tag_error = [](std::string_view text) {
+        try {
+            (void)json::decode_document<&json::decode_record<tag_schema>>(text);
+        } catch (const json::DecodeError& error) {
+            return error.message();
+        }
+        return std::string{"no error"};
+    };
+    EXPECT_EQ(tag_error(R"({"letter":"ab","label":""})"),
+              "invalid value: string \"ab\", expected a character at line 1 column 14");
+    EXPECT_EQ(tag_error(R"({"letter":"","label":""})"),
+              "invalid value: string \"\", expected a character at line 1 column 12");
+    EXPECT_EQ(tag_error(R"({"letter":7})"), "invalid type: integer `7`, expected a character at line 1 column 11");
+    EXPECT_EQ(tag_error(R"({"letter":"a","letter":"b"})"), "duplicate field `letter` at line 1 column 22");
+    EXPECT_EQ(tag_error(R"({"letter":"a"})"), "missing field `label` at line 1 column 14");
+}
+
+TEST(JsonDecode, ListsExpectedNamesByCount) {
+    const std::array<std::string_view, 3> names{"a", "b", "c"};
+    EXPECT_EQ(json::list_expected(std::span{names}.first(1)), "`a`");
+    EXPECT_EQ(json::list_expected(std::span{names}.first(2)), "`a` or `b`");
+    EXPECT_EQ(json::list_expected(names), "one of `a`, `b`, `c`");
+}
+
+TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
+    std::string text = R"({"letter":"a","label":"b","deep":)";
+    text.append(200000, '[');
+    text.append(200000, ']');
+    text += "}";
+    const Tag tag = json::decode_document<&json::decode_record<tag_schema>>(text);
+    EXPECT_EQ(tag.label, "b");
+}
+
+}  // namespace
+}  // namespace tamri

@@ -1,0 +1,363 @@
+#include "json/writer.hpp"
+#include "tokenizer/config.hpp"
+#include "tokenizer/lookup.hpp"
+#include "tokenizer/protein.hpp"
+#include "tokenizer/vocab.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tamri {
+namespace {
+
+using Profile = ProteinTokenizerProfile;
+
+// ---- Profiles ---------------------------------------------------------------------------
+
+struct ProfileFacts {
+    std::string_view text;
+    unsigned index;
+    std::string_view vocabulary;
+    SequenceKind kind;
+    bool special;
+};
+
+class ProfileTable : public testing::TestWithParam<ProfileFacts> {};
+
+TEST_P(ProfileTable, TextIndexVocabularyKindAndConfig) {
+    const ProfileFacts& facts = GetParam();
+    const std::optional<Profile> profile = parse_protein_tokenizer_profile(facts.text);
+    ASSERT_TRUE(profile.has_value());
+    EXPECT_EQ(static_cast<unsigned>(*profile), facts.index);
+    EXPECT_EQ(protein_tokenizer_profile_text(*profile), facts.text);
+    EXPECT_EQ(builtin_vocabulary(tokenizer_profile_vocabulary(*profile)).name, facts.vocabulary);
+    EXPECT_EQ(tokenizer_profile_kind(*profile), facts.kind);
+    EXPECT_EQ(protein_tokenizer_config_for_profile(*profile), (ProteinTokenizerConfig{*profile, facts.special}));
+}
+
+INSTANTIATE_TEST_SUITE_P(All, ProfileTable,
+                         testing::Values(ProfileFacts{"protein-20", 0, "protein-20", SequenceKind::protein, false},
+                                         ProfileFacts{"protein-20-special", 1, "protein-20", SequenceKind::protein,
+                                                      true},
+                                         ProfileFacts{"dna-iupac", 2, "dna-iupac", SequenceKind::dna, false},
+                                         ProfileFacts{"dna-iupac-special", 3, "dna-iupac", SequenceKind::dna, true},
+                                         ProfileFacts{"rna-iupac", 4, "rna-iupac", SequenceKind::rna, false},
+                                         ProfileFacts{"rna-iupac-special", 5, "rna-iupac", SequenceKind::rna, true}));
+
+TEST(TokenizerProfile, TextsAreMatchedExactly) {
+    for (const std::string_view text :
+         {"Protein-20", "protein-20 ", " protein-20", "PROTEIN-20", "protein_20", "", "protein-20-Special", "dna"}) {
+        EXPECT_EQ(parse_protein_tokenizer_profile(text), std::nullopt) << '"' << text << '"';
+    }
+}
+
+// ---- Special tokens and inspection ------------------------------------------------------
+
+TEST(SpecialTokens, NumberOnFromTheUnknownIdOfTheVocabulary) {
+    const SpecialTokenSet nucleic{{"<UNK>", 4}, {"<PAD>", 5}, {"<CLS>", 6}, {"<SEP>", 7}, {"<MASK>", 8}};
+    const SpecialTokenSet protein{{"<UNK>", 20}, {"<PAD>", 21}, {"<CLS>", 22}, {"<SEP>", 23}, {"<MASK>", 24}};
+    EXPECT_EQ(special_tokens_for_profile(Profile::dna_iupac_special), nucleic);
+    EXPECT_EQ(special_tokens_for_profile(Profile::dna_iupac), nucleic);
+    EXPECT_EQ(special_tokens_for_profile(Profile::rna_iupac_special), nucleic);
+    EXPECT_EQ(special_tokens_for_profile(Profile::protein_20), protein);
+    EXPECT_EQ(special_tokens_for_profile(Profile::protein_20_special), protein);
+}
+
+TEST(TokenizerInspection, CopiesTheBuiltinVocabularyWithItsSpecialTokens) {
+    const ProteinTokenizerConfig config{Profile::rna_iupac_special, true};
+    const ProteinTokenizerInspection inspection = inspect_protein_tokenizer_config(config);
+    EXPECT_EQ(inspection.vocabulary.name, "rna-iupac");
+    EXPECT_EQ(inspection.vocabulary.tokens, (std::vector<VocabToken>{{U'A', 0}, {U'C', 1}, {U'G', 2}, {U'U', 3}}));
+    EXPECT_EQ(inspection.vocabulary.unknown_token_id, 4);
+    EXPECT_EQ(inspection.vocabulary.unknown_token_policy, UnknownTokenPolicy::warn_or_error_with_unknown_token);
+    EXPECT_EQ(inspection.special_tokens.mask, (SpecialToken{"<MASK>", 8}));
+    EXPECT_EQ(inspection.config, config);
+}
+
+// ---- Built-in vocabularies and lookup tables --------------------------------------------
+
+TEST(BuiltinVocabulary, IsOneSharedValuePerVocabulary) {
+    EXPECT_EQ(&builtin_vocabulary(BuiltinVocabulary::dna_iupac), &builtin_vocabulary(BuiltinVocabulary::dna_iupac));
+    EXPECT_NE(&builtin_vocabulary(BuiltinVocabulary::dna_iupac), &builtin_vocabulary(BuiltinVocabulary::rna_iupac));
+    const Vocabulary& protein = builtin_vocabulary(BuiltinVocabulary::protein_20);
+    ASSERT_EQ(protein.tokens.size(), 20U);
+    std::string residues;
+    for (std::size_t i = 0; i < protein.tokens.size(); ++i) {
+        EXPECT_EQ(protein.tokens[i].token_id, i);
+        residues.push_back(static_cast<char>(protein.tokens[i].residue));
+    }
+    EXPECT_EQ(residues, "ACDEFGHIKLMNPQRSTVWY");
+    EXPECT_EQ(protein.unknown_token_id, 20);
+}
+
+TEST(TokenLookupTable, MapsBothCasesOfVocabularyLettersAndNothingElse) {
+    const TokenLookupTable& protein = token_lookup_table(BuiltinVocabulary::protein_20);
+    EXPECT_EQ(protein['A'], 0);
+    EXPECT_EQ(protein['a'], 0);
+    EXPECT_EQ(protein['y'], 19);
+    EXPECT_EQ(protein['X'], no_token_id);
+    EXPECT_EQ(token_lookup_table(BuiltinVocabulary::dna_iupac)['t'], 3);
+    EXPECT_EQ(token_lookup_table(BuiltinVocabulary::dna_iupac)['U'], no_token_id);
+    EXPECT_EQ(token_lookup_table(BuiltinVocabulary::rna_iupac)['u'], 3);
+    EXPECT_EQ(token_lookup_table(BuiltinVocabulary::rna_iupac)['T'], no_token_id);
+    for (const BuiltinVocabulary vocabulary :
+         {BuiltinVocabulary::protein_20, BuiltinVocabulary::dna_iupac, BuiltinVocabulary::rna_iupac}) {
+        const TokenLookupTable& table = token_lookup_table(vocabulary);
+        std::size_t mapped = 0;
+        for (std::size_t byte = 0; byte < table.size(); ++byte) {
+            if (table[byte] != no_token_id) {
+                ++mapped;
+                EXPECT_TRUE((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z')) << byte;
+            }
+        }
+        EXPECT_EQ(mapped, 2 * builtin_vocabulary(vocabulary).tokens.size());
+    }
+}
+
+// ---- Vocabulary JSON --------------------------------------------------------------------
+
+std::string vocabulary_json(const Vocabulary& vocabulary) {
+    json::JsonWriter writer;
+    write_json(writer, vocabulary);
+    return writer.take();
+}
+
+TEST(VocabularyJson, WritesNameTokensUnknownIdThenPolicy) {
+    EXPECT_EQ(vocabulary_json(builtin_vocabulary(BuiltinVocabulary::dna_iupac)),
+              R"({"name":"dna-iupac","tokens":[{"residue":"A","token_id":0},{"residue":"C","token_id":1},)"
+              R"({"residue":"G","token_id":2},{"residue":"T","token_id":3}],"unknown_token_id":4,)"
+              R"("unknown_token_policy":"warn_or_error_with_unknown_token"})");
+}
+
+TEST(VocabularyJson, LoadsWhatItWrites) {
+    for (const BuiltinVocabulary vocabulary :
+         {BuiltinVocabulary::protein_20, BuiltinVocabulary::dna_iupac, BuiltinVocabulary::rna_iupac}) {
+        EXPECT_EQ(load_vocab_json(vocabulary_json(builtin_vocabulary(vocabulary))), builtin_vocabulary(vocabulary));
+    }
+}
+
+TEST(VocabularyJson, IgnoresExtraKeysAndDoesNotJudgeTheTokens) {
+    const Vocabulary vocabulary =
+        load_vocab_json(R"({"vocab_size":2,"name":"mine","tokens":[{"residue":"é","token_id":255,"note":1},)"
+                        R"({"token_id":255,"residue":"é"}],"unknown_token_policy":"warn_or_error_with_unknown_token",)"
+                        R"("unknown_token_id":0})");
+    EXPECT_EQ(vocabulary.name, "mine");
+    EXPECT_EQ(vocabulary.tokens, (std::vector<VocabToken>{{U'\u00e9', 255}, {U'\u00e9', 255}}));
+    EXPECT_EQ(vocabulary.unknown_token_id, 0);
+}
+
+std::string vocabulary_error(std::string_view text) {
+    try {
+        (void)load_vocab_json(text);
+    } catch (const TokenizerError& error) {
+        EXPECT_EQ(error.code(), "tokenizer.invalid_vocabulary");
+        EXPECT_EQ(error.location(), std::nullopt);
+        return error.message();
+    }
+    return "no error";
+}
+
+struct ErrorCase {
+    std::string_view input;
+    std::string_view message;
+};
+
+class VocabularyErrors : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(VocabularyErrors, AreParserMessagesBehindOnePrefix) {
+    EXPECT_EQ(vocabulary_error(GetParam().input), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Load, VocabularyErrors,
+    testing::Values(
+        ErrorCase{R"({"name":"dna-iupac","tokens":[],"unknown_token_id":4})",
+                  "invalid vocabulary JSON: missing field `unknown_token_policy` at line 1 column 53"},
+        ErrorCase{R"({"tokens":[]})", "invalid vocabulary JSON: missing field `name` at line 1 column 13"},
+        ErrorCase{R"({"name":"a","name":"b"})", "invalid vocabulary JSON: duplicate field `name` at line 1 column 18"},
+        ErrorCase{R"({"name":"a","unknown_token_id":256})",
+                  "invalid vocabulary JSON: invalid value: integer `256`, expected u8 at line 1 column 34"},
+        ErrorCase{R"({"name":"a","tokens":[{"residue":"A","token_id":-1}]})",
+                  "invalid vocabulary JSON: invalid value: integer `-1`, expected u8 at line 1 column 50"},
+        ErrorCase{R"({"name":"a","tokens":[{"residue":"AB","token_id":0}]})",
+                  "invalid vocabulary JSON: invalid value: string \"AB\", expected a character at line 1 column 37"},
+        ErrorCase{R"({"name":"a","tokens":[{"residue":"A"}]})",
+                  "invalid vocabulary JSON: missing field `token_id` at line 1 column 37"},
+        ErrorCase{R"({"name":"a","unknown_token_policy":"warn"})",
+                  "invalid vocabulary JSON: unknown variant `warn`, expected `warn_or_error_with_unknown_token` at "
+                  "line 1 column 41"},
+        ErrorCase{R"({"name":"a","tokens":{}})",
+                  "invalid vocabulary JSON: invalid type: map, expected a sequence at line 1 column 21"},
+        ErrorCase{"[]",
+                  "invalid vocabulary JSON: invalid type: sequence, expected struct Vocabulary at line 1 column 0"},
+        ErrorCase{"{\"name\":\n\"a\",", "invalid vocabulary JSON: EOF while parsing an object at line 2 column 4"}));
+
+// ---- Tokenizer configuration JSON -------------------------------------------------------
+
+TEST(TokenizerConfigJson, ReadsBothKeysWithoutJudgingTheirPairing) {
+    EXPECT_EQ(parse_protein_tokenizer_config(R"({"profile":"protein-20","add_special_tokens":true})"),
+              (ProteinTokenizerConfig{Profile::protein_20, true}));
+    EXPECT_EQ(parse_protein_tokenizer_config(" {\"add_special_tokens\": false,\n \"profile\": \"rna-iupac-special\"} "),
+              (ProteinTokenizerConfig{Profile::rna_iupac_special, false}));
+}
+
+TEST(TokenizerConfigJson, WritesProfileThenFlag) {
+    json::JsonWriter writer;
+    write_json(writer, ProteinTokenizerConfig{Profile::dna_iupac_special, true});
+    EXPECT_EQ(writer.text(), R"({"profile":"dna-iupac-special","add_special_tokens":true})");
+}
+
+std::string config_error(std::string_view text) {
+    try {
+        (void)parse_protein_tokenizer_config(text);
+    } catch (const json::DecodeError& error) {
+        return error.message();
+    }
+    return "no error";
+}
+
+class ConfigErrors : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ConfigErrors, NameTheKeyOrVariant) {
+    EXPECT_EQ(config_error(GetParam().input), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Strict, ConfigErrors,
+    testing::Values(
+        ErrorCase{R"({"profile":"protein-20","add_special_tokens":false,"vocab":"x"})",
+                  "unknown field `vocab`, expected `profile` or `add_special_tokens` at line 1 column 58"},
+        ErrorCase{R"({"add_special_tokens":false})", "missing field `profile` at line 1 column 28"},
+        ErrorCase{R"({"profile":"dna-iupac"})", "missing field `add_special_tokens` at line 1 column 23"},
+        ErrorCase{R"({"profile":"dna-iupac","profile":"dna-iupac"})", "duplicate field `profile` at line 1 column 32"},
+        ErrorCase{R"({"profile":"Protein-20","add_special_tokens":false})",
+                  "unknown variant `Protein-20`, expected one of `protein-20`, `protein-20-special`, `dna-iupac`, "
+                  "`dna-iupac-special`, `rna-iupac`, `rna-iupac-special` at line 1 column 23"},
+        ErrorCase{R"({"profile":"dna-iupac","add_special_tokens":"true"})",
+                  "invalid type: string \"true\", expected a boolean at line 1 column 50"},
+        ErrorCase{R"({"profile":"dna-iupac","add_special_tokens":null})",
+                  "invalid type: null, expected a boolean at line 1 column 48"},
+        ErrorCase{R"({"profile":"dna-iupac","add_special_tokens":true} {})",
+                  "trailing characters at line 1 column 51"}));
+
+// ---- Tokenization -----------------------------------------------------------------------
+
+struct TokenizeCase {
+    Profile profile;
+    std::string_view sequence;
+    std::vector<std::uint8_t> tokens;
+    std::vector<ResidueIssue> warnings;
+    std::vector<ResidueIssue> errors;
+};
+
+class Tokenize : public testing::TestWithParam<TokenizeCase> {};
+
+TEST_P(Tokenize, GivesOneTokenPerResidueAndOneIssuePerUnknownResidue) {
+    const TokenizeCase& c = GetParam();
+    const TokenizedProtein tokenized = tokenize_protein_with_config(ProteinSequence{"seq1", std::string{c.sequence}},
+                                                                    protein_tokenizer_config_for_profile(c.profile));
+    EXPECT_EQ(tokenized.id, "seq1");
+    EXPECT_EQ(tokenized.alphabet, protein_tokenizer_profile_text(c.profile));
+    EXPECT_EQ(tokenized.tokens, c.tokens);
+    EXPECT_EQ(tokenized.length, c.tokens.size());
+    EXPECT_EQ(tokenized.warnings, c.warnings);
+    EXPECT_EQ(tokenized.errors, c.errors);
+    EXPECT_EQ(tokenized.valid, c.warnings.empty() && c.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Tokenize,
+    testing::Values(
+        TokenizeCase{Profile::protein_20, "ACDY", {0, 1, 2, 19}, {}, {}},
+        TokenizeCase{Profile::protein_20_special, "mk", {22, 10, 8, 23}, {}, {}},
+        TokenizeCase{Profile::protein_20, "MXK", {10, 20, 8}, {{2, U'X'}}, {}},
+        TokenizeCase{Profile::protein_20,
+                     "mxbjouz",
+                     {10, 20, 20, 20, 20, 20, 20},
+                     {{2, U'X'}, {3, U'B'}, {4, U'J'}, {5, U'O'}, {6, U'U'}, {7, U'Z'}},
+                     {}},
+        TokenizeCase{Profile::protein_20, "M*K", {10, 20, 8}, {}, {{2, U'*'}}},
+        TokenizeCase{Profile::dna_iupac, "ACGTN", {0, 1, 2, 3, 4}, {{5, U'N'}}, {}},
+        TokenizeCase{Profile::dna_iupac, "ACGU", {0, 1, 2, 4}, {}, {{4, U'U'}}},
+        TokenizeCase{Profile::dna_iupac, "z1", {4, 4}, {}, {{1, U'Z'}, {2, U'1'}}},
+        TokenizeCase{Profile::rna_iupac, "ACGT", {0, 1, 2, 4}, {}, {{4, U'T'}}},
+        TokenizeCase{Profile::rna_iupac_special, "ACGU", {6, 0, 1, 2, 3, 7}, {}, {}},
+        TokenizeCase{Profile::rna_iupac,
+                     "bdhkmnrsvwy",
+                     {4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4},
+                     {{1, U'B'},
+                      {2, U'D'},
+                      {3, U'H'},
+                      {4, U'K'},
+                      {5, U'M'},
+                      {6, U'N'},
+                      {7, U'R'},
+                      {8, U'S'},
+                      {9, U'V'},
+                      {10, U'W'},
+                      {11, U'Y'}},
+                     {}},
+        TokenizeCase{Profile::dna_iupac, "AC GT", {0, 1, 2, 3}, {}, {}},
+        TokenizeCase{Profile::dna_iupac, "\tA\r\nC\f G ", {0, 1, 2}, {}, {}},
+        TokenizeCase{Profile::dna_iupac, "A\vC", {0, 4, 1}, {}, {{2, U'\v'}}},
+        TokenizeCase{Profile::protein_20, "", {}, {}, {}},
+        TokenizeCase{Profile::dna_iupac_special, " \n", {6, 7}, {}, {}},
+        // Non-ASCII input: positions count characters; only ASCII white space is dropped.
+        TokenizeCase{Profile::protein_20,
+                     "A\xc3\xa9"
+                     "C",
+                     {0, 20, 1},
+                     {},
+                     {{2, U'\u00e9'}}},
+        TokenizeCase{Profile::protein_20_special,
+                     "a \xc3\xa9x\xe3\x80\x80"
+                     "c",
+                     {22, 0, 20, 20, 20, 1, 23},
+                     {{3, U'X'}},
+                     {{2, U'\u00e9'}, {4, U'\u3000'}}},
+        // Not UTF-8: positions count bytes, each high byte is its own error.
+        TokenizeCase{Profile::dna_iupac, "a\xe9 \xffn", {0, 4, 4, 4}, {{4, U'N'}}, {{2, U'\u00e9'}, {3, U'\u00ff'}}}));
+
+TEST(TokenizeHelpers, AppendOneTokenAndAtMostOneIssue) {
+    std::vector<std::uint8_t> tokens;
+    std::vector<ResidueIssue> warnings;
+    std::vector<ResidueIssue> errors;
+    push_tokenized_residue_byte(Profile::protein_20, 'a', 1, tokens, warnings, errors);
+    push_tokenized_residue_byte(Profile::protein_20, 'x', 2, tokens, warnings, errors);
+    push_tokenized_residue_byte(Profile::dna_iupac_special, 0xe9, 3, tokens, warnings, errors);
+    push_tokenized_residue(Profile::rna_iupac, U'u', 4, tokens, warnings, errors);
+    push_tokenized_residue(Profile::rna_iupac, U'n', 5, tokens, warnings, errors);
+    push_tokenized_residue(Profile::protein_20_special, U'\u00c5', 6, tokens, warnings, errors);
+    push_tokenized_residue(Profile::dna_iupac, U' ', 7, tokens, warnings, errors);
+    EXPECT_EQ(tokens, (std::vector<std::uint8_t>{0, 20, 4, 3, 4, 20, 4}));
+    EXPECT_EQ(warnings, (std::vector<ResidueIssue>{{2, U'X'}, {5, U'N'}}));
+    EXPECT_EQ(errors, (std::vector<ResidueIssue>{{3, U'\u00e9'}, {6, U'\u00c5'}, {7, U' '}}));
+}
+
+TEST(TokenizedProteinJson, WritesKeysInFixedOrder) {
+    const TokenizedProtein tokenized = tokenize_protein_with_config(ProteinSequence{"p\"1", "MX*"},
+                                                                    ProteinTokenizerConfig{Profile::protein_20, false});
+    json::JsonWriter writer;
+    write_json(writer, tokenized);
+    EXPECT_EQ(writer.text(), R"({"id":"p\"1","length":3,"alphabet":"protein-20","valid":false,"tokens":[10,20,20],)"
+                             R"("warnings":[{"residue":"X","position":2}],"errors":[{"residue":"*","position":3}]})");
+}
+
+TEST(ProteinBatchSummary, CountsRecordsLengthsAndIssues) {
+    const ProteinTokenizerConfig dna = protein_tokenizer_config_for_profile(Profile::dna_iupac);
+    const std::vector<TokenizedProtein> batch{
+        tokenize_protein_with_config(ProteinSequence{"a", "ACGT"}, dna),
+        tokenize_protein_with_config(ProteinSequence{"b", "ACGTNA"}, dna),
+    };
+    const ProteinBatchSummary summary = summarize_protein_batch(batch);
+    EXPECT_EQ(summary, (ProteinBatchSummary{2, 10, 1, 1, 0}));
+    json::JsonWriter writer;
+    write_json(writer, summary);
+    EXPECT_EQ(writer.text(), R"({"records":2,"total_length":10,"valid_records":1,"warning_count":1,"error_count":0})");
+    EXPECT_EQ(summarize_protein_batch({}), (ProteinBatchSummary{}));
+}
+
+}  // namespace
+}  // namespace tamri
