@@ -12,6 +12,24 @@ def show_records(text):
         print(f"  {record.id:<24} {len(record.sequence):>4} residues  {preview}")
 
 
+def describe_issues(issues):
+    return ", ".join(f"{issue.residue}@{issue.position}" for issue in issues) or "-"
+
+
+def show_validation(text):
+    print("== validate_fasta_input_with_kind(..., 'auto')")
+    report = tamri.validate_fasta_input_with_kind(text, "auto")
+    print(
+        f"  records={report.records} valid={report.valid_records} "
+        f"warnings={report.warning_count} errors={report.error_count}"
+    )
+    for sequence in report.sequences:
+        print(
+            f"  {sequence.id:<24} {sequence.alphabet:<11} valid={sequence.valid!s:<5} "
+            f"warnings={describe_issues(sequence.warnings)} errors={describe_issues(sequence.errors)}"
+        )
+
+
 def show_error(text):
     print("== a malformed input")
     try:
@@ -24,6 +42,7 @@ def main(path):
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
     show_records(text)
+    show_validation(text)
     show_error(">first\nMKV\n>second\n\n>third\nAC\n")
 
 
