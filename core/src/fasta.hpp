@@ -40,14 +40,25 @@ struct ParsedFastaInput {
     friend bool operator==(const ParsedFastaInput&, const ParsedFastaInput&) = default;
 };
 
-// Collects the records as they are.
-class ParsedRecordSink final : public FastaRecordSink {
+// A sink that gathers the open record's sequence lines, normalized, into one buffer.
+class NormalizingRecordSink : public FastaRecordSink {
 public:
-    std::vector<ProteinSequence> records;
     std::string sequence;  // normalized residues of the open record
 
-    void push_sequence_line(std::string_view line) override;
-    void push_sequence_line_bytes(std::string_view line) override;
+    void push_sequence_line(std::string_view line) final;
+    void push_sequence_line_bytes(std::string_view line) final;
+
+protected:
+    // Hands over the open record's buffer, leaving an empty one; throws MissingSequence when no
+    // sequence content arrived for the record.
+    std::string take_sequence(std::string& id, std::uint64_t line, std::uint64_t record_index);
+};
+
+// Collects the records as they are.
+class ParsedRecordSink final : public NormalizingRecordSink {
+public:
+    std::vector<ProteinSequence> records;
+
     void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override;
 };
 

@@ -9,22 +9,8 @@
 
 namespace tamri {
 
-void ValidatedRecordSink::push_sequence_line(std::string_view line) {
-    append_normalized_sequence_to_vec(line, sequence);
-}
-
-void ValidatedRecordSink::push_sequence_line_bytes(std::string_view line) {
-    append_normalized_ascii_bytes(line, sequence);
-}
-
 void ValidatedRecordSink::finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) {
-    if (sequence.empty()) {
-        throw TamriError::missing_sequence(std::move(id), line, record_index);
-    }
-    const std::size_t previous_length = sequence.size();
-    std::string buffer = std::exchange(sequence, std::string{});
-    // Records of one input tend to be alike in length; one reservation spares the regrowth.
-    sequence.reserve(previous_length);
+    std::string buffer = take_sequence(id, line, record_index);
     append_validated_sequence(report, validate_protein_sequence_owned(std::move(id), std::move(buffer)));
 }
 

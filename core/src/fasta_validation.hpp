@@ -10,13 +10,10 @@
 namespace tamri {
 
 // Validates each record as protein the moment the scanner closes it.
-class ValidatedRecordSink final : public FastaRecordSink {
+class ValidatedRecordSink final : public NormalizingRecordSink {
 public:
     SequenceValidationReport report;
-    std::string sequence;  // normalized residues of the open record
 
-    void push_sequence_line(std::string_view line) override;
-    void push_sequence_line_bytes(std::string_view line) override;
     void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override;
 };
 

@@ -36,16 +36,13 @@ enum class SequenceKindSelection { protein = 0, dna = 1, rna = 2, auto_detect = 
 }
 
 // Validates each record under the selection the moment the scanner closes it.
-class KindAwareValidatedRecordSink final : public FastaRecordSink {
+class KindAwareValidatedRecordSink final : public NormalizingRecordSink {
 public:
     explicit KindAwareValidatedRecordSink(SequenceKindSelection kind_selection) : selection(kind_selection) {}
 
     std::vector<ValidatedSequenceRecord> records;
-    std::string sequence;  // normalized residues of the open record
     SequenceKindSelection selection;
 
-    void push_sequence_line(std::string_view line) override;
-    void push_sequence_line_bytes(std::string_view line) override;
     void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override;
 };
 
