@@ -19,7 +19,6 @@ def raised_error(call):
     ([1, 2, 3], 2, 0, "fixed_length", ([1, 2], [1, 1], True)),
     ([1, 2, 3], 5, 9, "fixed_length", ([1, 2, 3, 9, 9], [1, 1, 1, 0, 0], False)),
     ([1, 2, 3], 5, 9, "no_padding", ([1, 2, 3], [1, 1, 1], False)),
-    ([1, 2, 3], 3, 0, "fixed_length", ([1, 2, 3], [1, 1, 1], False)),
     ([1, 2, 3], 1, 0, "no_padding", ([1], [1], True)),
     ([255, 0], 2**64 - 1, 255, "no_padding", ([255, 0], [1, 1], False)),
 ])
@@ -36,9 +35,6 @@ def test_tokenized_sequences_become_rows_in_order():
 
 def test_defaults_are_pad_zero_and_no_padding():
     assert rows(tamri.build_model_inputs_checked((tamri.TokenizedProtein("p", [5]),), 3)) == [("p", [5], [1], False)]
-
-
-def test_an_empty_list_builds_an_empty_model_input():
     assert tamri.build_model_inputs_checked([], 1).records == []
 
 
@@ -80,18 +76,14 @@ def test_valid_false_without_issues_still_builds():
     (("ABC", 2), TypeError, "argument 'tokenized': a 'str' cannot be taken as a list of 'TokenizedProtein'"),
     (([tamri.ProteinSequence("a", "MK")], 2), TypeError,
      "argument 'tokenized': 'ProteinSequence' object cannot be converted to 'TokenizedProtein'"),
-    ((None, 2), TypeError, "argument 'tokenized': 'NoneType' object cannot be converted to 'Sequence'"),
     (([], -1), OverflowError, None),
-    (([], 2**64), OverflowError, None),
     (([], "2"), TypeError, "argument 'max_length': 'str' object cannot be interpreted as an integer"),
     (([], 2, 256), OverflowError, "unsigned byte integer is greater than maximum"),
-    (([], 2, -1), OverflowError, "unsigned byte integer is less than minimum"),
     # Argument conversion comes before the padding text and the core checks.
     (([], 0, 256, "bad"), OverflowError, "unsigned byte integer is greater than maximum"),
     (([], 2, 0, b"no_padding"), TypeError, "argument 'padding': 'bytes' object cannot be converted to 'str'"),
     (([tamri.TokenizedProtein("p", [300])], 0, 0, None), TypeError,
      "argument 'padding': 'NoneType' object cannot be converted to 'str'"),
-    (([],), TypeError, "build_model_inputs_checked() missing 1 required positional argument: 'max_length'"),
 ])
 def test_argument_conversion_failures(args, error, message):
     with pytest.raises(error) as raised:
@@ -110,7 +102,6 @@ def test_model_input_record_constructor_stores_values_as_given():
     (("r", "12", [], False), TypeError, "argument 'input_ids': a 'str' cannot be taken as a list of 'int'"),
     (("r", [], [-1], False), OverflowError, None),
     (("r", [], [], 0), TypeError, "argument 'truncated': 'int' object cannot be converted to 'bool'"),
-    (("r", [], []), TypeError, "ModelInputRecord() missing 1 required positional argument: 'truncated'"),
 ])
 def test_model_input_record_constructor_refuses(args, error, message):
     with pytest.raises(error) as raised:
@@ -131,10 +122,7 @@ def test_model_input_attributes_are_fresh_on_every_access():
 
 
 def test_model_input_has_only_records():
-    built = tamri.build_model_inputs_checked([], 1)
-    assert [name for name in dir(built) if not name.startswith("__")] == ["records"]
-    with pytest.raises(AttributeError):
-        built.records = []
+    assert [name for name in dir(tamri.build_model_inputs_checked([], 1)) if not name.startswith("__")] == ["records"]
 
 
 def test_a_row_too_long_to_allocate_is_a_memory_error():
