@@ -59,6 +59,56 @@ class SequenceValidationReport:
     @property
     def sequences(self) -> list[ValidatedSequence]: ...
 
+@final
+class TokenizedProtein:
+    def __new__(
+        cls,
+        id: str,
+        tokens: Sequence[int],
+        length: Optional[int] = None,
+        alphabet: str = "protein-20",
+        valid: bool = True,
+        warnings: Optional[Sequence[ResidueIssue]] = None,
+        errors: Optional[Sequence[ResidueIssue]] = None,
+    ) -> "TokenizedProtein": ...
+    @property
+    def id(self) -> str: ...
+    @property
+    def alphabet(self) -> str: ...
+    @property
+    def valid(self) -> bool: ...
+    @property
+    def tokens(self) -> list[int]: ...
+    @property
+    def length(self) -> int: ...
+    @property
+    def warnings(self) -> list[ResidueIssue]: ...
+    @property
+    def errors(self) -> list[ResidueIssue]: ...
+
+@final
+class ModelInputRecord:
+    def __new__(
+        cls,
+        id: str,
+        input_ids: Sequence[int],
+        attention_mask: Sequence[int],
+        truncated: bool,
+    ) -> "ModelInputRecord": ...
+    @property
+    def id(self) -> str: ...
+    @property
+    def input_ids(self) -> list[int]: ...
+    @property
+    def attention_mask(self) -> list[int]: ...
+    @property
+    def truncated(self) -> bool: ...
+
+@final
+class ModelInput:
+    @property
+    def records(self) -> list[ModelInputRecord]: ...
+
 class TamriError(ValueError):
     code: str
     message: str
@@ -69,3 +119,15 @@ def validate_fasta_input(fasta_text: str) -> SequenceValidationReport: ...
 def validate_fasta_input_with_kind(
     fasta_text: str, kind: str
 ) -> SequenceValidationReport: ...
+def tokenize_fasta_records(
+    fasta_text: str, profile: str = "protein-20"
+) -> list[TokenizedProtein]: ...
+def tokenize_protein(
+    sequence: str, id: str = "user", profile: str = "protein-20"
+) -> TokenizedProtein: ...
+def build_model_inputs_checked(
+    tokenized: Sequence[TokenizedProtein],
+    max_length: int,
+    pad_token_id: int = 0,
+    padding: str = "no_padding",
+) -> ModelInput: ...

@@ -37,6 +37,10 @@ PyRef to_python(std::span<const std::uint8_t> values) {
     return to_python_list(values, [](std::uint8_t value) { return to_python(std::uint64_t{value}); });
 }
 
+PyRef to_python(std::span<const std::uint64_t> values) {
+    return to_python_list(values, [](std::uint64_t value) { return to_python(value); });
+}
+
 std::string type_name(PyTypeObject* type) {
     const PyRef name = PyRef::steal(PyType_GetName(type));
     Py_ssize_t size = 0;
@@ -197,6 +201,30 @@ std::uint64_t extract_unsigned(PyObject* object, const char* name) {
         throw PythonErrorSet{};
     }
     return value;
+}
+
+std::uint64_t extract_unsigned_or(PyObject* object, const char* name, std::uint64_t fallback) {
+    return object == nullptr ? fallback : extract_unsigned(object, name);
+}
+
+std::vector<std::uint64_t> extract_unsigned_list(PyObject* object, const char* name) {
+    if (PyUnicode_Check(object)) {
+        throw_argument_type_error(name, "a 'str' cannot be taken as a list of 'int'");
+    }
+    if (!PySequence_Check(object)) {
+        throw_conversion_error(object, name, "Sequence");
+    }
+    const Py_ssize_t size = PySequence_Size(object);
+    if (size < 0) {
+        throw PythonErrorSet{};
+    }
+    std::vector<std::uint64_t> values;
+    values.reserve(static_cast<std::size_t>(size));
+    for (Py_ssize_t i = 0; i < size; ++i) {
+        const PyRef item = PyRef::steal(PySequence_GetItem(object, i));
+        values.push_back(extract_unsigned(item.get(), name));
+    }
+    return values;
 }
 
 std::uint8_t extract_byte(PyObject* object, const char* name) {

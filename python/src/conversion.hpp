@@ -21,7 +21,8 @@ PyRef to_python(bool value);
 PyRef to_python(std::uint64_t value);
 PyRef to_python(std::optional<std::uint64_t> value);  // None when absent
 PyRef to_python(char32_t character);
-PyRef to_python(std::span<const std::uint8_t> values);  // list of int
+PyRef to_python(std::span<const std::uint8_t> values);   // list of int
+PyRef to_python(std::span<const std::uint64_t> values);  // list of int
 
 // A new list holding `convert(item)` for every item.
 template <class Range, class Convert>
@@ -87,5 +88,9 @@ bool extract_bool_or(PyObject* object, const char* name, bool fallback);
 // Integer arguments: TypeError for non-integers, OverflowError outside the target range.
 std::uint64_t extract_unsigned(PyObject* object, const char* name);
 std::uint8_t extract_byte(PyObject* object, const char* name);
+std::uint64_t extract_unsigned_or(PyObject* object, const char* name, std::uint64_t fallback);
+
+// A list argument of unsigned machine words (any Python sequence but str).
+std::vector<std::uint64_t> extract_unsigned_list(PyObject* object, const char* name);
 
 }  // namespace tamri::python

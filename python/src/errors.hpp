@@ -4,6 +4,7 @@
 #include "py_ref.hpp"
 
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,10 @@ Result call_guarded(Result failure, Body&& body) noexcept {
             PyErr_NoMemory();
         }
     } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        // A container asked for more than it can ever hold (such as a padded row of 2**64 - 1
+        // ids): out of memory, not a broken invariant.
         PyErr_NoMemory();
     } catch (const std::exception& error) {
         set_internal_error(error.what());

@@ -2,7 +2,9 @@
 // exception type and its functions in their fixed order.
 
 #include "errors.hpp"
+#include "model_inputs.hpp"
 #include "sequence.hpp"
+#include "tokenizer.hpp"
 #include "types.hpp"
 
 #include <array>
@@ -13,9 +15,8 @@ namespace {
 
 PyObject* build_module() {
     static PyMethodDef methods[] = {
-        parse_fasta_records_method,
-        validate_fasta_input_method,
-        validate_fasta_input_with_kind_method,
+        parse_fasta_records_method,     validate_fasta_input_method, validate_fasta_input_with_kind_method,
+        tokenize_fasta_records_method,  tokenize_protein_method,     build_model_inputs_checked_method,
         {nullptr, nullptr, 0, nullptr},
     };
     // No per-module state: a second initialization in this process hands back the same module.

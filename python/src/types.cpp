@@ -2,9 +2,13 @@
 
 #include "conversion.hpp"
 
+#include "tokenizer/config.hpp"
+
 #include <fmt/format.h>
 
+#include <span>
 #include <type_traits>
+#include <variant>
 
 namespace tamri::python {
 namespace {
@@ -36,6 +40,10 @@ PyObject* refuse_construction(PyTypeObject* type, PyObject*, PyObject*) {
 template <class V>
 PyRef to_attribute(const V& value) {
     return to_python(value);
+}
+
+PyRef to_attribute(const TokenIds& ids) {
+    return std::visit([](const auto& values) { return to_python(std::span{values}); }, ids);
 }
 
 // Lists of class values become new lists of new instances: an attribute never hands out an
@@ -246,12 +254,108 @@ struct ClassDefinition<SequenceValidationReport> {
 };
 template PyTypeObject* class_type<SequenceValidationReport>();
 
+// ---- TokenizedProtein ----
+
+template <>
+struct ClassDefinition<TokenizedProteinObject> {
+    static constexpr const char* qualified_name = "tamri.TokenizedProtein";
+    static constexpr const char* constructor_doc =
+        "TokenizedProtein(id, tokens, length=None, alphabet=\"protein-20\", valid=True, warnings=None, "
+        "errors=None)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 8> attributes{
+        field_attribute<&TokenizedProteinObject::id>("id"),
+        field_attribute<&TokenizedProteinObject::alphabet>("alphabet"),
+        field_attribute<&TokenizedProteinObject::valid>("valid"),
+        field_attribute<&TokenizedProteinObject::tokens>("tokens"),
+        field_attribute<&TokenizedProteinObject::length>("length"),
+        field_attribute<&TokenizedProteinObject::warnings>("warnings"),
+        field_attribute<&TokenizedProteinObject::errors>("errors"),
+        PyGetSetDef{},
+    };
+
+    // Stores the values as given: `length` is not compared with the tokens, `valid` is not
+    // derived from the issue lists and token ids are not range-checked.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 7> parameters{{{"id"},
+                                                                  {"tokens"},
+                                                                  {"length", false},
+                                                                  {"alphabet", false},
+                                                                  {"valid", false},
+                                                                  {"warnings", false},
+                                                                  {"errors", false}}};
+            const auto [id, tokens, length, alphabet, valid, warnings, errors] =
+                bind_arguments("TokenizedProtein", parameters, args, kwargs);
+            TokenizedProteinObject value;
+            value.id = extract_text(id, "id");
+            std::vector<std::uint64_t> token_values = extract_unsigned_list(tokens, "tokens");
+            value.length =
+                length == nullptr || length == Py_None ? token_values.size() : extract_unsigned(length, "length");
+            value.tokens = std::move(token_values);
+            value.alphabet = extract_text_or(alphabet, "alphabet",
+                                             protein_tokenizer_profile_text(ProteinTokenizerProfile::protein_20));
+            value.valid = extract_bool_or(valid, "valid", true);
+            value.warnings = extract_issues_or_empty(warnings, "warnings");
+            value.errors = extract_issues_or_empty(errors, "errors");
+            return wrap_in(type, std::move(value)).release();
+        });
+    }
+};
+template PyTypeObject* class_type<TokenizedProteinObject>();
+
+// ---- ModelInputRecord ----
+
+template <>
+struct ClassDefinition<ModelInputRecordObject> {
+    static constexpr const char* qualified_name = "tamri.ModelInputRecord";
+    static constexpr const char* constructor_doc = "ModelInputRecord(id, input_ids, attention_mask, truncated)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 5> attributes{
+        field_attribute<&ModelInputRecordObject::id>("id"),
+        field_attribute<&ModelInputRecordObject::input_ids>("input_ids"),
+        field_attribute<&ModelInputRecordObject::attention_mask>("attention_mask"),
+        field_attribute<&ModelInputRecordObject::truncated>("truncated"),
+        PyGetSetDef{},
+    };
+
+    // Nothing is checked: the lists may differ in length and hold values above 255.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 4> parameters{
+                {{"id"}, {"input_ids"}, {"attention_mask"}, {"truncated"}}};
+            const auto [id, input_ids, attention_mask, truncated] =
+                bind_arguments("ModelInputRecord", parameters, args, kwargs);
+            ModelInputRecordObject value;
+            value.id = extract_text(id, "id");
+            value.input_ids = extract_unsigned_list(input_ids, "input_ids");
+            value.attention_mask = extract_unsigned_list(attention_mask, "attention_mask");
+            value.truncated = extract_bool(truncated, "truncated");
+            return wrap_in(type, std::move(value)).release();
+        });
+    }
+};
+template PyTypeObject* class_type<ModelInputRecordObject>();
+
+// ---- ModelInput ----
+
+template <>
+struct ClassDefinition<ModelInputObject> {
+    static constexpr const char* qualified_name = "tamri.ModelInput";
+    static constexpr std::array<PyGetSetDef, 2> attributes{
+        field_attribute<&ModelInputObject::records>("records"),
+        PyGetSetDef{},
+    };
+};
+template PyTypeObject* class_type<ModelInputObject>();
+
 std::vector<ModuleClass> module_classes() {
     return {
         {"ResidueIssue", class_type<ResidueIssue>},
         {"ValidatedSequence", class_type<ValidatedSequence>},
         {"ProteinSequence", class_type<ProteinSequence>},
         {"SequenceValidationReport", class_type<SequenceValidationReport>},
+        {"TokenizedProtein", class_type<TokenizedProteinObject>},
+        {"ModelInput", class_type<ModelInputObject>},
+        {"ModelInputRecord", class_type<ModelInputRecordObject>},
     };
 }
 

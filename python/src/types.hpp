@@ -12,12 +12,43 @@
 #include "sequence/report.hpp"
 #include "sequence/types.hpp"
 
+#include <cstdint>
 #include <new>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace tamri::python {
+
+// Token ids as Python sees them: the core's 8-bit ids, moved in untouched, or the wider values a
+// Python caller gave a constructor (kept as given; ids above 255 are refused only when model
+// inputs are built from them).
+using TokenIds = std::variant<std::vector<std::uint8_t>, std::vector<std::uint64_t>>;
+
+// The value behind a Python TokenizedProtein: the core record's fields with widened token ids.
+struct TokenizedProteinObject {
+    std::string id;
+    std::string alphabet;
+    bool valid = true;
+    TokenIds tokens;
+    std::uint64_t length = 0;
+    std::vector<ResidueIssue> warnings;
+    std::vector<ResidueIssue> errors;
+};
+
+// The value behind a Python ModelInputRecord: nothing is checked when Python builds one.
+struct ModelInputRecordObject {
+    std::string id;
+    TokenIds input_ids;
+    TokenIds attention_mask;
+    bool truncated = false;
+};
+
+// The value behind a Python ModelInput; the policy stays behind in the core result.
+struct ModelInputObject {
+    std::vector<ModelInputRecordObject> records;
+};
 
 template <class T>
 struct ValueObject {

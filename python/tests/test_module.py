@@ -45,6 +45,8 @@ SIGNATURES = {
     "tokenize_protein": "(sequence, id='user', profile='protein-20')",
     "build_model_inputs_checked": "(tokenized, max_length, pad_token_id=0, padding='no_padding')",
     "ProteinSequence": "(id, sequence)",
+    "TokenizedProtein": "(id, tokens, length=None, alphabet='protein-20', valid=True, warnings=None, errors=None)",
+    "ModelInputRecord": "(id, input_ids, attention_mask, truncated)",
 }
 
 
