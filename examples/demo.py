@@ -30,6 +30,18 @@ def show_validation(text):
         )
 
 
+def show_model_inputs(text):
+    print("== tokenize_fasta_records + build_model_inputs_checked (protein-20-special, max_length 12)")
+    tokenized = tamri.tokenize_fasta_records(text, profile="protein-20-special")
+    ready = [record for record in tokenized if record.valid]
+    for record in tokenized:
+        if not record.valid:
+            print(f"  {record.id:<24} skipped: {len(record.warnings)} warnings, {len(record.errors)} errors")
+    model_input = tamri.build_model_inputs_checked(ready, 12, pad_token_id=21, padding="fixed_length")
+    for row in model_input.records:
+        print(f"  {row.id:<24} ids={row.input_ids} mask={row.attention_mask} truncated={row.truncated}")
+
+
 def show_error(text):
     print("== a malformed input")
     try:
@@ -43,6 +55,7 @@ def main(path):
         text = handle.read()
     show_records(text)
     show_validation(text)
+    show_model_inputs(text)
     show_error(">first\nMKV\n>second\n\n>third\nAC\n")
 
 
