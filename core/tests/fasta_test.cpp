@@ -1,5 +1,5 @@
-#include "error.hpp"
 #include "fasta.hpp"
+#include "error.hpp"
 #include "fasta_scan.hpp"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,9 @@ struct RecordsCase {
 
 class FastaRecords : public ::testing::TestWithParam<RecordsCase> {};
 
-TEST_P(FastaRecords, ParsesRecords) { EXPECT_EQ(parse_fasta_records(GetParam().text), GetParam().records); }
+TEST_P(FastaRecords, ParsesRecords) {
+    EXPECT_EQ(parse_fasta_records(GetParam().text), GetParam().records);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FastaRecords,
@@ -59,28 +61,28 @@ TEST_P(FastaFailures, ReportsCodeMessageAndLocation) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FastaFailures,
-    ::testing::Values(
-        FailureCase{"empty", "", "fasta.empty_input", "FASTA input is empty", std::nullopt},
-        FailureCase{"blank_lines", "\n\n  \n", "fasta.empty_input", "FASTA input is empty", std::nullopt},
-        FailureCase{"unicode_blank", "\u3000\v\u00a0", "fasta.empty_input", "FASTA input is empty", std::nullopt},
-        FailureCase{"sequence_first", "ACGT\n>a\nAC", "fasta.missing_header",
-                    "FASTA input must start with a header line beginning with '>' at line 1",
-                    DiagnosticLocation{1, std::nullopt}},
-        FailureCase{"blank_lines_counted", "\n\nACGT", "fasta.missing_header",
-                    "FASTA input must start with a header line beginning with '>' at line 3",
-                    DiagnosticLocation{3, std::nullopt}},
-        FailureCase{"header_then_header", ">a\n>b\nAC", "fasta.missing_sequence",
-                    "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
-        FailureCase{"last_record_empty", ">a\nAC\n>b\n", "fasta.missing_sequence",
-                    "FASTA record 'b' at index 1 does not contain a sequence", DiagnosticLocation{3, 1}},
-        FailureCase{"white_space_only_sequence", ">a\n \t \n\n", "fasta.missing_sequence",
-                    "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
-        FailureCase{"blank_identifier", ">a\nAC\n>  \nGG", "fasta.missing_identifier",
-                    "FASTA record at index 1 has an empty identifier", DiagnosticLocation{3, 1}},
-        FailureCase{"identifier_checked_before_open_record", ">a\n>\n", "fasta.missing_identifier",
-                    "FASTA record at index 1 has an empty identifier", DiagnosticLocation{2, 1}},
-        FailureCase{"unicode_blank_identifier", ">\u3000\nA", "fasta.missing_identifier",
-                    "FASTA record at index 0 has an empty identifier", DiagnosticLocation{1, 0}}),
+    ::testing::Values(FailureCase{"empty", "", "fasta.empty_input", "FASTA input is empty", std::nullopt},
+                      FailureCase{"blank_lines", "\n\n  \n", "fasta.empty_input", "FASTA input is empty", std::nullopt},
+                      FailureCase{"unicode_blank", "\u3000\v\u00a0", "fasta.empty_input", "FASTA input is empty",
+                                  std::nullopt},
+                      FailureCase{"sequence_first", "ACGT\n>a\nAC", "fasta.missing_header",
+                                  "FASTA input must start with a header line beginning with '>' at line 1",
+                                  DiagnosticLocation{1, std::nullopt}},
+                      FailureCase{"blank_lines_counted", "\n\nACGT", "fasta.missing_header",
+                                  "FASTA input must start with a header line beginning with '>' at line 3",
+                                  DiagnosticLocation{3, std::nullopt}},
+                      FailureCase{"header_then_header", ">a\n>b\nAC", "fasta.missing_sequence",
+                                  "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
+                      FailureCase{"last_record_empty", ">a\nAC\n>b\n", "fasta.missing_sequence",
+                                  "FASTA record 'b' at index 1 does not contain a sequence", DiagnosticLocation{3, 1}},
+                      FailureCase{"white_space_only_sequence", ">a\n \t \n\n", "fasta.missing_sequence",
+                                  "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
+                      FailureCase{"blank_identifier", ">a\nAC\n>  \nGG", "fasta.missing_identifier",
+                                  "FASTA record at index 1 has an empty identifier", DiagnosticLocation{3, 1}},
+                      FailureCase{"identifier_checked_before_open_record", ">a\n>\n", "fasta.missing_identifier",
+                                  "FASTA record at index 1 has an empty identifier", DiagnosticLocation{2, 1}},
+                      FailureCase{"unicode_blank_identifier", ">\u3000\nA", "fasta.missing_identifier",
+                                  "FASTA record at index 0 has an empty identifier", DiagnosticLocation{1, 0}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FastaIdentifier, AsciiAndUnicodeRules) {

@@ -29,7 +29,9 @@ TEST(Normalization, AppendsToExistingBuffers) {
 }
 
 TEST(Normalization, BytesKeepInvalidUtf8AndVerticalTab) {
-    EXPECT_EQ(normalize_sequence_bytes(std::string_view{"a\xff c\v\xc3\n", 7}), std::string_view("A\xff" "C\v\xc3", 5));
+    EXPECT_EQ(normalize_sequence_bytes(std::string_view{"a\xff c\v\xc3\n", 7}), std::string_view("A\xff"
+                                                                                                 "C\v\xc3",
+                                                                                                 5));
 }
 
 struct DetectionCase {
@@ -60,8 +62,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, KindDetection,
                                            DetectionCase{"ACGT1", D, {P, D}}, DetectionCase{"ACGU\u00e9", R, {P, R}},
                                            DetectionCase{"ACGT\u00a0\u3000", D, {P, D}},
                                            DetectionCase{"ACGT\v", D, {P, D}},  // VT is unsupported, not skipped
-                                           DetectionCase{"123", D, {P, D, R}},
-                                           DetectionCase{"UUUUE", P, {P}}, DetectionCase{"ACGUT*", P, {P}}));
+                                           DetectionCase{"123", D, {P, D, R}}, DetectionCase{"UUUUE", P, {P}},
+                                           DetectionCase{"ACGUT*", P, {P}}));
 
 }  // namespace
 }  // namespace tamri

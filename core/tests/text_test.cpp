@@ -55,22 +55,20 @@ const std::string fffd = "\xef\xbf\xbd";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Utf8Validation,
-    ::testing::Values(Utf8Case{"ab\xc3\xa9\xf0\x9f\x98\x80", std::nullopt, "", "ab\xc3\xa9\xf0\x9f\x98\x80"},
-                      Utf8Case{"AC\xff", Utf8Error{2, 1}, "invalid utf-8 sequence of 1 bytes from index 2", "AC" + fffd},
-                      Utf8Case{"\x80x", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0", fffd + "x"},
-                      Utf8Case{"\xc0\xaf", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0", fffd + fffd},
-                      Utf8Case{"a\xe0\x80\x80", Utf8Error{1, 1}, "invalid utf-8 sequence of 1 bytes from index 1",
-                               "a" + fffd + fffd + fffd},
-                      Utf8Case{"\xed\xa0\x80", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0",
-                               fffd + fffd + fffd},
-                      Utf8Case{"\xe2\x82x", Utf8Error{0, 2}, "invalid utf-8 sequence of 2 bytes from index 0", fffd + "x"},
-                      Utf8Case{"\xf0\x9f\x98x", Utf8Error{0, 3}, "invalid utf-8 sequence of 3 bytes from index 0",
-                               fffd + "x"},
-                      Utf8Case{"\xf4\x90\x80\x80", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0",
-                               fffd + fffd + fffd + fffd},
-                      Utf8Case{"ab\xe2\x82", Utf8Error{2, std::nullopt}, "incomplete utf-8 byte sequence from index 2",
-                               "ab" + fffd},
-                      Utf8Case{"\xf0", Utf8Error{0, std::nullopt}, "incomplete utf-8 byte sequence from index 0", fffd}));
+    ::testing::Values(
+        Utf8Case{"ab\xc3\xa9\xf0\x9f\x98\x80", std::nullopt, "", "ab\xc3\xa9\xf0\x9f\x98\x80"},
+        Utf8Case{"AC\xff", Utf8Error{2, 1}, "invalid utf-8 sequence of 1 bytes from index 2", "AC" + fffd},
+        Utf8Case{"\x80x", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0", fffd + "x"},
+        Utf8Case{"\xc0\xaf", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0", fffd + fffd},
+        Utf8Case{"a\xe0\x80\x80", Utf8Error{1, 1}, "invalid utf-8 sequence of 1 bytes from index 1",
+                 "a" + fffd + fffd + fffd},
+        Utf8Case{"\xed\xa0\x80", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0", fffd + fffd + fffd},
+        Utf8Case{"\xe2\x82x", Utf8Error{0, 2}, "invalid utf-8 sequence of 2 bytes from index 0", fffd + "x"},
+        Utf8Case{"\xf0\x9f\x98x", Utf8Error{0, 3}, "invalid utf-8 sequence of 3 bytes from index 0", fffd + "x"},
+        Utf8Case{"\xf4\x90\x80\x80", Utf8Error{0, 1}, "invalid utf-8 sequence of 1 bytes from index 0",
+                 fffd + fffd + fffd + fffd},
+        Utf8Case{"ab\xe2\x82", Utf8Error{2, std::nullopt}, "incomplete utf-8 byte sequence from index 2", "ab" + fffd},
+        Utf8Case{"\xf0", Utf8Error{0, std::nullopt}, "incomplete utf-8 byte sequence from index 0", fffd}));
 
 TEST(Utf8, DecodesAndEncodesEveryWidth) {
     for (const char32_t c : {U'A', U'\u00e9', U'\u3000', U'\U0001F600'}) {
