@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build/sanitize
 PYTHON ?= /usr/bin/python3
 GENERATOR := -G Ninja
 
-.PHONY: all deps build demo test test-release test-sanitize bench install format clean
+.PHONY: all deps build demo test bench install format format-check clean
 
 all: build
 
@@ -30,6 +30,9 @@ install: build
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build

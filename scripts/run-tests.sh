@@ -21,6 +21,9 @@ run_pytest() {
   env PYTHONPATH="$module_dir" PYTHONDONTWRITEBYTECODE=1 "$@" "$PYTHON" -m pytest -q -p no:cacheprovider python/tests
 }
 
+echo "== formatting"
+git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
 echo "== release build"
 build "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=ON
 ctest --test-dir "$RELEASE_DIR" --output-on-failure -j "$(nproc)"
