@@ -2,6 +2,7 @@
 
 #include "conversion.hpp"
 
+#include "member_pointer.hpp"
 #include "tokenizer/config.hpp"
 
 #include <fmt/format.h>
@@ -12,13 +13,6 @@
 
 namespace tamri::python {
 namespace {
-
-template <class M>
-struct MemberPointer;
-template <class C, class V>
-struct MemberPointer<V C::*> {
-    using Owner = C;
-};
 
 template <class T>
 void deallocate(PyObject* self) {
@@ -56,7 +50,7 @@ requires std::is_class_v<T> PyRef to_attribute(const std::vector<T>& values) {
 // A read-only attribute that converts one field anew on every access.
 template <auto Field>
 PyObject* get_field(PyObject* self, void*) {
-    using Owner = typename MemberPointer<decltype(Field)>::Owner;
+    using Owner = member_record_t<Field>;
     return guarded([&] { return to_attribute(unwrap<Owner>(self).*Field).release(); });
 }
 

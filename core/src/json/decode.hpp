@@ -8,6 +8,8 @@
 // rejects unknown, duplicate and missing keys; enumerations are tables of texts. Every
 // failure is a `DecodeError` whose message ends in " at line {line} column {column}".
 
+#include "member_pointer.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -194,12 +196,6 @@ struct RecordSchema {
 };
 
 namespace detail {
-template <typename MemberPointer>
-struct member_traits;
-template <typename Record, typename Value>
-struct member_traits<Value Record::*> {
-    using record = Record;
-};
 template <typename Schema>
 struct schema_traits;
 template <typename Record, std::size_t N>
@@ -211,7 +207,7 @@ struct schema_traits<RecordSchema<Record, N>> {
 
 // The decode function of a field that stores `Decode`'s result into `Member`.
 template <auto Member, auto Decode>
-void decode_member(Cursor& cursor, typename detail::member_traits<decltype(Member)>::record& record) {
+void decode_member(Cursor& cursor, member_record_t<Member>& record) {
     record.*Member = Decode(cursor);
 }
 
