@@ -29,10 +29,10 @@ install: build
 	scripts/install-module.sh $(PYTHON) $(BUILD_DIR)/python
 
 format:
-	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+	scripts/check-format.sh --fix
 
 format-check:
-	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+	scripts/check-format.sh
 
 clean:
 	rm -rf build

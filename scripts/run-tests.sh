@@ -11,7 +11,8 @@ SANITIZE_DIR=build/sanitize
 build() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DPython3_EXECUTABLE="$PYTHON" -DTAMRI_BUILD_PYTHON=ON -DTAMRI_BUILD_TESTS=ON "$@"
+  cmake -S . -B "$dir" -G Ninja -DPython3_EXECUTABLE="$PYTHON" -DTAMRI_BUILD_PYTHON=ON -DTAMRI_BUILD_TESTS=ON \
+    -DTAMRI_WERROR=ON "$@"
   cmake --build "$dir"
 }
 
@@ -22,7 +23,7 @@ run_pytest() {
 }
 
 echo "== formatting"
-git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+scripts/check-format.sh
 
 echo "== release build"
 build "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=ON
@@ -34,10 +35,10 @@ build "$SANITIZE_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRI_SANITIZE=ON -DTA
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_init_order=1
 ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)"
-# The interpreter itself is not instrumented: preload the sanitizer runtime (with libstdc++, so
-# that its exception interceptors find the real ones) and send every allocation through malloc
-# so that leaks and overruns of Python objects are seen too.
+# The interpreter itself is not instrumented: preload the sanitizer runtime the build names (that
+# of the compiler that built the module) and send every allocation through malloc so that leaks
+# and overruns of Python objects are seen too.
 run_pytest "$SANITIZE_DIR/python" \
-  LD_PRELOAD="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)" \
+  LD_PRELOAD="$(cat "$SANITIZE_DIR/python/sanitizer-preload")" \
   PYTHONMALLOC=malloc \
   TAMRI_SANITIZED=1

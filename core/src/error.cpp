@@ -1,5 +1,7 @@
 #include "error.hpp"
 
+#include "enum_table.hpp"
+
 #include <array>
 
 #include <fmt/format.h>
@@ -16,13 +18,16 @@ template <class... Fs>
 Overloaded(Fs...) -> Overloaded<Fs...>;
 
 constexpr std::array<std::string_view, std::variant_size_v<TamriError::Variant>> fasta_codes{
-    "fasta.empty_input", "fasta.missing_identifier", "fasta.missing_header", "fasta.missing_sequence"};
+    error_code::fasta_empty_input, error_code::fasta_missing_identifier, error_code::fasta_missing_header,
+    error_code::fasta_missing_sequence};
 
 constexpr std::array<std::string_view, std::variant_size_v<ModelInputBuildError::Variant>> model_input_codes{
-    "model_input.invalid_policy", "workflow.invalid_input_hash", "model_input.invalid_sequence",
-    "model_input.invalid_sequence"};
+    error_code::model_input_invalid_policy, error_code::workflow_invalid_input_hash,
+    error_code::model_input_invalid_sequence, error_code::model_input_invalid_sequence};
 
-constexpr std::string_view io_read_failed_code = "io.read_failed";
+constexpr std::array<std::string_view, std::variant_size_v<ArgumentError::Variant>> argument_codes{
+    error_code::sequence_invalid_kind, error_code::tokenizer_invalid_profile, error_code::model_input_invalid_policy,
+    error_code::model_input_invalid_sequence};
 
 }  // namespace
 
@@ -68,7 +73,7 @@ std::string_view FastaReadError::code() const noexcept {
     if (const auto* fasta = std::get_if<TamriError>(&variant_)) {
         return fasta->code();
     }
-    return io_read_failed_code;
+    return error_code::io_read_failed;
 }
 
 std::string FastaReadError::message() const {
@@ -110,6 +115,31 @@ std::string ModelInputBuildError::message() const {
             },
         },
         variant_);
+}
+
+std::string_view ArgumentError::code() const noexcept {
+    return argument_codes[variant_.index()];
+}
+
+std::string ArgumentError::message() const {
+    return std::visit(Overloaded{
+                          [](const argument_error::InvalidKind& e) {
+                              return fmt::format("invalid sequence kind: '{}'. Expected {}", e.kind,
+                                                 list_alternatives(e.choices, ""));
+                          },
+                          [](const argument_error::InvalidProfile& e) {
+                              return fmt::format("invalid tokenizer profile: '{}'. Expected {}", e.profile,
+                                                 list_alternatives(e.choices, ""));
+                          },
+                          [](const argument_error::InvalidPadding& e) {
+                              return fmt::format("invalid padding: '{}'. Expected {}", e.padding,
+                                                 list_alternatives(e.choices, "'"));
+                          },
+                          [](const argument_error::TokenIdOutOfRange& e) {
+                              return fmt::format("token id {} is outside the supported 0..=255 range", e.token_id);
+                          },
+                      },
+                      variant_);
 }
 
 }  // namespace tamri

@@ -3,11 +3,29 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 
 namespace tamri {
+
+// Every code a failure can carry, declared in one place.
+namespace error_code {
+inline constexpr std::string_view fasta_empty_input = "fasta.empty_input";
+inline constexpr std::string_view fasta_missing_identifier = "fasta.missing_identifier";
+inline constexpr std::string_view fasta_missing_header = "fasta.missing_header";
+inline constexpr std::string_view fasta_missing_sequence = "fasta.missing_sequence";
+inline constexpr std::string_view io_read_failed = "io.read_failed";
+inline constexpr std::string_view model_input_invalid_policy = "model_input.invalid_policy";
+inline constexpr std::string_view model_input_invalid_sequence = "model_input.invalid_sequence";
+inline constexpr std::string_view workflow_invalid_input_hash = "workflow.invalid_input_hash";
+inline constexpr std::string_view tokenizer_invalid_profile = "tokenizer.invalid_profile";
+inline constexpr std::string_view tokenizer_invalid_vocabulary = "tokenizer.invalid_vocabulary";
+inline constexpr std::string_view sequence_invalid_kind = "sequence.invalid_kind";
+inline constexpr std::string_view json_invalid = "json.invalid";
+inline constexpr std::string_view json_serialization_failed = "json.serialization_failed";
+}  // namespace error_code
 
 // Where in the FASTA input a failure was found; either field may be absent on its own.
 struct DiagnosticLocation {
@@ -132,6 +150,55 @@ public:
     static ModelInputBuildError not_model_ready(std::string id, std::uint64_t warning_count,
                                                 std::uint64_t error_count) {
         return ModelInputBuildError{model_input_error::NotModelReady{std::move(id), warning_count, error_count}};
+    }
+
+    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
+    [[nodiscard]] std::string_view code() const noexcept override;
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    Variant variant_;
+};
+
+namespace argument_error {
+// `choices` lists the accepted texts (static storage) in the order the message shows them.
+struct InvalidKind {
+    std::string kind;
+    std::span<const std::string_view> choices;
+};
+struct InvalidProfile {
+    std::string profile;
+    std::span<const std::string_view> choices;
+};
+struct InvalidPadding {
+    std::string padding;
+    std::span<const std::string_view> choices;
+};
+struct TokenIdOutOfRange {
+    std::uint64_t token_id;
+};
+}  // namespace argument_error
+
+// An argument text or value that names nothing the system knows; never has a location.
+class ArgumentError final : public Diagnostic {
+public:
+    using Variant = std::variant<argument_error::InvalidKind, argument_error::InvalidProfile,
+                                 argument_error::InvalidPadding, argument_error::TokenIdOutOfRange>;
+
+    explicit ArgumentError(Variant variant) : variant_(std::move(variant)) {}
+
+    static ArgumentError invalid_kind(std::string kind, std::span<const std::string_view> choices) {
+        return ArgumentError{argument_error::InvalidKind{std::move(kind), choices}};
+    }
+    static ArgumentError invalid_profile(std::string profile, std::span<const std::string_view> choices) {
+        return ArgumentError{argument_error::InvalidProfile{std::move(profile), choices}};
+    }
+    static ArgumentError invalid_padding(std::string padding, std::span<const std::string_view> choices) {
+        return ArgumentError{argument_error::InvalidPadding{std::move(padding), choices}};
+    }
+    static ArgumentError token_id_out_of_range(std::uint64_t token_id) {
+        return ArgumentError{argument_error::TokenIdOutOfRange{token_id}};
     }
 
     [[nodiscard]] const Variant& variant() const noexcept { return variant_; }

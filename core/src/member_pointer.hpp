@@ -16,4 +16,7 @@ struct member_pointer_traits<Value Record::*> {
 template <auto Member>
 using member_record_t = typename member_pointer_traits<decltype(Member)>::record;
 
+template <auto Member>
+using member_value_t = typename member_pointer_traits<decltype(Member)>::value;
+
 }  // namespace tamri

@@ -63,7 +63,7 @@ void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy) {
         .key("pad_token_id")
         .unsigned_integer(policy.pad_token_id)
         .key("padding")
-        .string(padding_policy_text(policy.padding))
+        .string(enum_text(policy.padding))
         .end_object();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "enum_table.hpp"
 #include "tokenizer/types.hpp"
 
 #include <array>
@@ -20,23 +21,8 @@ class JsonWriter;
 // How rows are shaped: always `max_length` long, or as long as the (cut) sequence.
 enum class PaddingPolicy { FixedLength = 0, NoPadding = 1 };
 
-inline constexpr std::array<PaddingPolicy, 2> all_padding_policies{PaddingPolicy::FixedLength,
-                                                                   PaddingPolicy::NoPadding};
-
-// "fixed_length", "no_padding".
-[[nodiscard]] constexpr std::string_view padding_policy_text(PaddingPolicy padding) noexcept {
-    constexpr std::array<std::string_view, 2> texts{"fixed_length", "no_padding"};
-    return texts[static_cast<std::size_t>(padding)];
-}
-
-// Exact, case-sensitive match of the text; anything else is absent.
-[[nodiscard]] constexpr std::optional<PaddingPolicy> parse_padding_policy(std::string_view text) noexcept {
-    for (const PaddingPolicy padding : all_padding_policies) {
-        if (padding_policy_text(padding) == text) {
-            return padding;
-        }
-    }
-    return std::nullopt;
+[[nodiscard]] constexpr EnumTable<PaddingPolicy, 2> enum_table(PaddingPolicy) noexcept {
+    return {{{{PaddingPolicy::FixedLength, "fixed_length"}, {PaddingPolicy::NoPadding, "no_padding"}}}};
 }
 
 struct ModelInputPolicy {

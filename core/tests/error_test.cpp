@@ -1,9 +1,18 @@
 #include "error.hpp"
+#include "model_input.hpp"
+#include "sequence/kind_validation.hpp"
+#include "tokenizer/types.hpp"
 
 #include <gtest/gtest.h>
 
 namespace tamri {
 namespace {
+
+void expect_unlocated(const Diagnostic& error, std::string_view code, std::string_view message) {
+    EXPECT_EQ(error.code(), code);
+    EXPECT_EQ(error.message(), message);
+    EXPECT_EQ(error.location(), std::nullopt);
+}
 
 TEST(Diagnostics, FastaErrorsCarryCodeMessageAndLocation) {
     const TamriError empty = TamriError::empty_input();
@@ -43,19 +52,28 @@ TEST(Diagnostics, FastaReadErrorPassesFastaErrorsThroughAndHasNoLocationForIo) {
 }
 
 TEST(Diagnostics, ModelInputErrorsHaveNoLocationAndShareTheSequenceCode) {
-    const auto check = [](const ModelInputBuildError& error, std::string_view code, std::string_view message) {
-        EXPECT_EQ(error.code(), code);
-        EXPECT_EQ(error.message(), message);
-        EXPECT_EQ(error.location(), std::nullopt);
-    };
-    check(ModelInputBuildError::invalid_policy("max_length must be greater than zero"), "model_input.invalid_policy",
-          "invalid model input policy: max_length must be greater than zero");
-    check(ModelInputBuildError::invalid_workflow_input_hash("fnv1a64:XYZ"), "workflow.invalid_input_hash",
-          "invalid workflow input hash 'fnv1a64:XYZ': expected fnv1a64:<16 lowercase hex>");
-    check(ModelInputBuildError::empty_sequence("a"), "model_input.invalid_sequence",
-          "sequence 'a' is empty and cannot be converted into model input");
-    check(ModelInputBuildError::not_model_ready("a", 0, 2), "model_input.invalid_sequence",
-          "sequence 'a' is not model-ready: 0 warnings and 2 errors must be resolved before building model input");
+    expect_unlocated(ModelInputBuildError::invalid_policy("max_length must be greater than zero"),
+                     "model_input.invalid_policy", "invalid model input policy: max_length must be greater than zero");
+    expect_unlocated(ModelInputBuildError::invalid_workflow_input_hash("fnv1a64:XYZ"), "workflow.invalid_input_hash",
+                     "invalid workflow input hash 'fnv1a64:XYZ': expected fnv1a64:<16 lowercase hex>");
+    expect_unlocated(ModelInputBuildError::empty_sequence("a"), "model_input.invalid_sequence",
+                     "sequence 'a' is empty and cannot be converted into model input");
+    expect_unlocated(
+        ModelInputBuildError::not_model_ready("a", 0, 2), "model_input.invalid_sequence",
+        "sequence 'a' is not model-ready: 0 warnings and 2 errors must be resolved before building model input");
+}
+
+TEST(Diagnostics, ArgumentErrorsListTheTextsOfTheirEnumerations) {
+    expect_unlocated(ArgumentError::invalid_kind("DNA", enum_texts<SequenceKindSelection>), "sequence.invalid_kind",
+                     "invalid sequence kind: 'DNA'. Expected one of auto, protein, dna, rna");
+    expect_unlocated(ArgumentError::invalid_profile("", enum_texts<ProteinTokenizerProfile>),
+                     "tokenizer.invalid_profile",
+                     "invalid tokenizer profile: ''. Expected one of protein-20, protein-20-special, dna-iupac, "
+                     "dna-iupac-special, rna-iupac, rna-iupac-special");
+    expect_unlocated(ArgumentError::invalid_padding("pad", enum_texts<PaddingPolicy>), "model_input.invalid_policy",
+                     "invalid padding: 'pad'. Expected 'fixed_length' or 'no_padding'");
+    expect_unlocated(ArgumentError::token_id_out_of_range(256), "model_input.invalid_sequence",
+                     "token id 256 is outside the supported 0..=255 range");
 }
 
 TEST(Diagnostics, CodesAreFixedTextsAndWhatIsTheCode) {

@@ -1,4 +1,4 @@
-#include "json/decode.hpp"
+#include "json/record.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,15 @@ namespace {
 
 enum class Color { red, green, blue };
 
-constexpr std::array<json::Variant<Color>, 3> color_variants{{
-    {"red", Color::red},
-    {"green", Color::green},
-    {"blue", Color::blue},
-}};
+constexpr EnumTable<Color, 3> enum_table(Color) noexcept {
+    return {{{{Color::red, "red"}, {Color::green, "green"}, {Color::blue, "blue"}}}};
+}
 
 enum class Shade { dark };
-constexpr std::array<json::Variant<Shade>, 1> shade_variants{{{"dark", Shade::dark}}};
+
+constexpr EnumTable<Shade, 1> enum_table(Shade) noexcept {
+    return {{{{Shade::dark, "dark"}}}};
+}
 
 struct Point {
     std::uint8_t x = 0;
@@ -27,14 +28,10 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-constexpr json::RecordSchema<Point, 2> point_schema{
-    "struct Point",
-    json::UnknownFields::reject,
-    {{
-        {"x", json::Presence::required, &json::decode_member<&Point::x, &json::decode_u8>},
-        {"y", json::Presence::optional, &json::decode_member<&Point::y, &json::decode_optional<&json::decode_u8>>},
-    }},
-};
+constexpr auto json_schema(std::type_identity<Point>) {
+    return json::record_schema<Point>("struct Point", json::UnknownFields::reject, json::field<&Point::x>("x"),
+                                      json::field<&Point::y>("y"));
+}
 
 struct Shape {
     std::string name;
@@ -46,45 +43,36 @@ struct Shape {
     Shade shade = Shade::dark;
 };
 
-constexpr json::RecordSchema<Shape, 7> shape_schema{
-    "struct Shape",
-    json::UnknownFields::reject,
-    {{
-        {"name", json::Presence::required, &json::decode_member<&Shape::name, &json::decode_string>},
-        {"color", json::Presence::required, &json::decode_member<&Shape::color, &json::decode_variant<color_variants>>},
-        {"points", json::Presence::required,
-         &json::decode_member<&Shape::points, &json::decode_list<&json::decode_record<point_schema>>>},
-        {"note", json::Presence::optional,
-         &json::decode_member<&Shape::note, &json::decode_optional<&json::decode_string>>},
-        {"filled", json::Presence::optional, &json::decode_member<&Shape::filled, &json::decode_bool>},
-        {"weight", json::Presence::optional, &json::decode_member<&Shape::weight, &json::decode_usize>},
-        {"shade", json::Presence::optional, &json::decode_member<&Shape::shade, &json::decode_variant<shade_variants>>},
-    }},
-};
+constexpr auto json_schema(std::type_identity<Shape>) {
+    using json::Presence;
+    return json::record_schema<Shape>("struct Shape", json::UnknownFields::reject, json::field<&Shape::name>("name"),
+                                      json::field<&Shape::color>("color"), json::field<&Shape::points>("points"),
+                                      json::field<&Shape::note>("note"),
+                                      json::field<&Shape::filled>("filled", Presence::optional),
+                                      json::field<&Shape::weight, &json::decode_usize>("weight", Presence::optional),
+                                      json::field<&Shape::shade>("shade", Presence::optional));
+}
 
 struct Tag {
     char32_t letter = 0;
     std::string label;
 };
 
-constexpr json::RecordSchema<Tag, 2> tag_schema{
-    "struct Tag",
-    json::UnknownFields::ignore,
-    {{
-        {"letter", json::Presence::required, &json::decode_member<&Tag::letter, &json::decode_char>},
-        {"label", json::Presence::required, &json::decode_member<&Tag::label, &json::decode_string>},
-    }},
-};
-
-Shape decode_shape(std::string_view text) {
-    return json::decode_document<&json::decode_record<shape_schema>>(text);
+constexpr auto json_schema(std::type_identity<Tag>) {
+    return json::record_schema<Tag>("struct Tag", json::UnknownFields::ignore, json::field<&Tag::letter>("letter"),
+                                    json::field<&Tag::label>("label"));
 }
 
-std::string shape_error(std::string_view text) {
+Shape decode_shape(std::string_view text) {
+    return json::decode_record_document<Shape>(text);
+}
+
+template <class Record>
+std::string decode_error(std::string_view text) {
     try {
-        (void)decode_shape(text);
+        (void)json::decode_record_document<Record>(text);
     } catch (const json::DecodeError& error) {
-        return error.message();
+        return error.detail();
     }
     return "no error";
 }
@@ -102,7 +90,7 @@ TEST(JsonDecode, ReadsRecordsInAnyKeyOrderWithDefaultsForAbsentOptionals) {
 }
 
 TEST(JsonDecode, IgnoringRecordsSkipUnknownKeysWithNestedValues) {
-    const Tag tag = json::decode_document<&json::decode_record<tag_schema>>(
+    const Tag tag = json::decode_record_document<Tag>(
         R"({"extra":{"a":[1,{"b":[]}],"c":null},"letter":"é","more":[[[]]],"label":"x","extra":1})");
     EXPECT_EQ(tag.letter, U'\u00e9');
     EXPECT_EQ(tag.label, "x");
@@ -116,7 +104,7 @@ struct ErrorCase {
 class ShapeErrors : public testing::TestWithParam<ErrorCase> {};
 
 TEST_P(ShapeErrors, ReportsExactMessage) {
-    EXPECT_EQ(shape_error(GetParam().input), GetParam().message);
+    EXPECT_EQ(decode_error<Shape>(GetParam().input), GetParam().message);
 }
 
 // Shape errors name the key or value and the position just after it (just after the closing
@@ -202,14 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Order, ShapeErrors,
                                                    "invalid type: integer `1`, expected a string at line 1 column 9"}));
 
 TEST(JsonDecode, CharactersAreExactlyOneUnicodeScalar) {
-    const auto tag_error = [](std::string_view text) {
-        try {
-            (void)json::decode_document<&json::decode_record<tag_schema>>(text);
-        } catch (const json::DecodeError& error) {
-            return error.message();
-        }
-        return std::string{"no error"};
-    };
+    const auto tag_error = decode_error<Tag>;
     EXPECT_EQ(tag_error(R"({"letter":"ab","label":""})"),
               "invalid value: string \"ab\", expected a character at line 1 column 14");
     EXPECT_EQ(tag_error(R"({"letter":"","label":""})"),
@@ -221,9 +202,33 @@ TEST(JsonDecode, CharactersAreExactlyOneUnicodeScalar) {
 
 TEST(JsonDecode, ListsExpectedNamesByCount) {
     const std::array<std::string_view, 3> names{"a", "b", "c"};
-    EXPECT_EQ(json::list_expected(std::span{names}.first(1)), "`a`");
-    EXPECT_EQ(json::list_expected(std::span{names}.first(2)), "`a` or `b`");
-    EXPECT_EQ(json::list_expected(names), "one of `a`, `b`, `c`");
+    EXPECT_EQ(list_alternatives(std::span{names}.first(1), "`"), "`a`");
+    EXPECT_EQ(list_alternatives(std::span{names}.first(2), "'"), "'a' or 'b'");
+    EXPECT_EQ(list_alternatives(names, ""), "one of a, b, c");
+}
+
+TEST(JsonDecode, FailuresAreDiagnosticsWithTheJsonCode) {
+    try {
+        (void)decode_shape("[]");
+        FAIL();
+    } catch (const Diagnostic& error) {
+        EXPECT_EQ(error.code(), "json.invalid");
+        EXPECT_EQ(error.message(), "invalid JSON: invalid type: sequence, expected struct Shape at line 1 column 0");
+        EXPECT_EQ(error.location(), std::nullopt);
+    }
+}
+
+TEST(JsonRecord, WritesEveryFieldInDeclarationOrderAndReadsItBack) {
+    const Shape shape{"a\"b", Color::green, {{1, std::nullopt}, {2, 3}}, std::nullopt, true, 7, Shade::dark};
+    json::JsonWriter writer;
+    json::write_record(writer, shape);
+    EXPECT_EQ(writer.text(), R"({"name":"a\"b","color":"green","points":[{"x":1,"y":null},{"x":2,"y":3}],"note":null,)"
+                             R"("filled":true,"weight":7,"shade":"dark"})");
+    const Shape read = decode_shape(writer.text());
+    EXPECT_EQ(read.name, shape.name);
+    EXPECT_EQ(read.color, shape.color);
+    EXPECT_EQ(read.points, shape.points);
+    EXPECT_EQ(read.weight, shape.weight);
 }
 
 TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
@@ -231,7 +236,7 @@ TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
     text.append(200000, '[');
     text.append(200000, ']');
     text += "}";
-    const Tag tag = json::decode_document<&json::decode_record<tag_schema>>(text);
+    const Tag tag = json::decode_record_document<Tag>(text);
     EXPECT_EQ(tag.label, "b");
 }
 

@@ -38,13 +38,13 @@ std::string build_failure(const std::vector<TokenizedProtein>& records, const Mo
 // ---- padding texts ----
 
 TEST(PaddingPolicy, TextsRoundTripAndMatchExactly) {
-    for (const PaddingPolicy padding : all_padding_policies) {
-        EXPECT_EQ(parse_padding_policy(padding_policy_text(padding)), padding);
+    for (const PaddingPolicy padding : enum_values<PaddingPolicy>) {
+        EXPECT_EQ(parse_enum<PaddingPolicy>(enum_text(padding)), padding);
     }
-    EXPECT_EQ(padding_policy_text(PaddingPolicy::FixedLength), "fixed_length");
-    EXPECT_EQ(padding_policy_text(PaddingPolicy::NoPadding), "no_padding");
+    EXPECT_EQ(enum_text(PaddingPolicy::FixedLength), "fixed_length");
+    EXPECT_EQ(enum_text(PaddingPolicy::NoPadding), "no_padding");
     for (const std::string_view text : {"fixed", "Fixed_Length", " no_padding", "no_padding ", "", "no-padding"}) {
-        EXPECT_EQ(parse_padding_policy(text), std::nullopt) << text;
+        EXPECT_EQ(parse_enum<PaddingPolicy>(text), std::nullopt) << text;
     }
 }
 

@@ -41,7 +41,7 @@ TEST(Alphabet, EveryByteClassifiedUnderEveryKind) {
             const auto byte = static_cast<unsigned char>(value);
             const unsigned char upper = (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - 32) : byte;
             EXPECT_EQ(classify_residue(byte, a.kind), expected_class(upper, a.standard, a.ambiguous))
-                << sequence_kind_text(a.kind) << " byte " << value;
+                << enum_text(a.kind) << " byte " << value;
         }
         EXPECT_EQ(classify_residue(U'\u00c5', a.kind), ResidueClass::unsupported);
     }
@@ -273,12 +273,12 @@ TEST(PushKindIssue, AdvancesThePositionForEverySymbol) {
 // Selection, per-record and whole-input kind-aware validation
 
 TEST(SequenceKindSelection, ParsesExactTextsOnly) {
-    EXPECT_EQ(parse_sequence_kind_selection("auto"), SequenceKindSelection::auto_detect);
-    EXPECT_EQ(parse_sequence_kind_selection("protein"), SequenceKindSelection::protein);
-    EXPECT_EQ(parse_sequence_kind_selection("dna"), SequenceKindSelection::dna);
-    EXPECT_EQ(parse_sequence_kind_selection("rna"), SequenceKindSelection::rna);
+    EXPECT_EQ(parse_enum<SequenceKindSelection>("auto"), SequenceKindSelection::auto_detect);
+    EXPECT_EQ(parse_enum<SequenceKindSelection>("protein"), SequenceKindSelection::protein);
+    EXPECT_EQ(parse_enum<SequenceKindSelection>("dna"), SequenceKindSelection::dna);
+    EXPECT_EQ(parse_enum<SequenceKindSelection>("rna"), SequenceKindSelection::rna);
     for (const std::string_view bad : {"Protein", " dna", "rna ", "AUTO", "", "detect", "DNA"}) {
-        EXPECT_EQ(parse_sequence_kind_selection(bad), std::nullopt) << '\'' << bad << '\'';
+        EXPECT_EQ(parse_enum<SequenceKindSelection>(bad), std::nullopt) << '\'' << bad << '\'';
     }
 }
 
@@ -378,7 +378,7 @@ TEST(ValidateFastaInputWithKind, FastaFailuresWhateverTheSelection) {
                 (void)validate_fasta_input_with_kind(f.fasta, selection);
                 ADD_FAILURE() << "no TamriError for '" << f.fasta << "'";
             } catch (const TamriError& e) {
-                EXPECT_EQ(e.message(), f.message) << sequence_kind_selection_text(selection);
+                EXPECT_EQ(e.message(), f.message) << enum_text(selection);
                 EXPECT_EQ(e.location(), f.location) << f.message;
             }
         }

@@ -28,10 +28,10 @@ class ProfileTable : public testing::TestWithParam<ProfileFacts> {};
 
 TEST_P(ProfileTable, TextIndexVocabularyKindAndConfig) {
     const ProfileFacts& facts = GetParam();
-    const std::optional<Profile> profile = parse_protein_tokenizer_profile(facts.text);
+    const std::optional<Profile> profile = parse_enum<Profile>(facts.text);
     ASSERT_TRUE(profile.has_value());
     EXPECT_EQ(static_cast<unsigned>(*profile), facts.index);
-    EXPECT_EQ(protein_tokenizer_profile_text(*profile), facts.text);
+    EXPECT_EQ(enum_text(*profile), facts.text);
     EXPECT_EQ(builtin_vocabulary(tokenizer_profile_vocabulary(*profile)).name, facts.vocabulary);
     EXPECT_EQ(tokenizer_profile_kind(*profile), facts.kind);
     EXPECT_EQ(protein_tokenizer_config_for_profile(*profile), (ProteinTokenizerConfig{*profile, facts.special}));
@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(All, ProfileTable,
 TEST(TokenizerProfile, TextsAreMatchedExactly) {
     for (const std::string_view text :
          {"Protein-20", "protein-20 ", " protein-20", "PROTEIN-20", "protein_20", "", "protein-20-Special", "dna"}) {
-        EXPECT_EQ(parse_protein_tokenizer_profile(text), std::nullopt) << '"' << text << '"';
+        EXPECT_EQ(parse_enum<Profile>(text), std::nullopt) << '"' << text << '"';
     }
 }
 
@@ -213,7 +213,7 @@ std::string config_error(std::string_view text) {
     try {
         (void)parse_protein_tokenizer_config(text);
     } catch (const json::DecodeError& error) {
-        return error.message();
+        return error.detail();
     }
     return "no error";
 }
@@ -259,7 +259,7 @@ TEST_P(Tokenize, GivesOneTokenPerResidueAndOneIssuePerUnknownResidue) {
     const TokenizedProtein tokenized = tokenize_protein_with_config(ProteinSequence{"seq1", std::string{c.sequence}},
                                                                     protein_tokenizer_config_for_profile(c.profile));
     EXPECT_EQ(tokenized.id, "seq1");
-    EXPECT_EQ(tokenized.alphabet, protein_tokenizer_profile_text(c.profile));
+    EXPECT_EQ(tokenized.alphabet, enum_text(c.profile));
     EXPECT_EQ(tokenized.tokens, c.tokens);
     EXPECT_EQ(tokenized.length, c.tokens.size());
     EXPECT_EQ(tokenized.warnings, c.warnings);

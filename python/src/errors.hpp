@@ -17,19 +17,6 @@ PyObject* tamri_error_type();
 void raise_module_error(std::string_view code, const std::string& message,
                         const std::optional<DiagnosticLocation>& location);
 
-// The binding's own coded argument errors ("sequence.invalid_kind", ...); never located.
-class BindingError final : public Diagnostic {
-public:
-    BindingError(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
-    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
-    [[nodiscard]] std::string message() const override { return message_; }
-    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
-
-private:
-    std::string_view code_;  // always one of the fixed code texts
-    std::string message_;
-};
-
 // Sets a Python exception of `type` and throws PythonErrorSet.
 [[noreturn]] void throw_python_error(PyObject* type, const std::string& message);
 
@@ -43,11 +30,18 @@ Result call_guarded(Result failure, Body&& body) noexcept {
         return body();
     } catch (const PythonErrorSet&) {
     } catch (const Diagnostic& diagnostic) {
+        // Building the Python exception may fail too; that failure is reported instead.
         try {
             raise_module_error(diagnostic.code(), diagnostic.message(), diagnostic.location());
         } catch (const PythonErrorSet&) {
         } catch (const std::bad_alloc&) {
             PyErr_NoMemory();
+        } catch (const std::length_error&) {
+            PyErr_NoMemory();
+        } catch (const std::exception& error) {
+            set_internal_error(error.what());
+        } catch (...) {
+            set_internal_error("unknown exception");
         }
     } catch (const std::bad_alloc&) {
         PyErr_NoMemory();

@@ -1,26 +1,57 @@
 #include "model_inputs.hpp"
 
 #include "conversion.hpp"
-#include "errors.hpp"
-
-#include <fmt/format.h>
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <utility>
 #include <variant>
 #include <vector>
 
 namespace tamri::python {
 
-PaddingPolicy parse_padding_policy(std::string_view text) {
-    const std::optional<PaddingPolicy> padding = tamri::parse_padding_policy(text);
-    if (!padding) {
-        throw BindingError{"model_input.invalid_policy",
-                           fmt::format("invalid padding: '{}'. Expected 'fixed_length' or 'no_padding'", text)};
+template <>
+struct ClassDefinition<ModelInputRecordObject> {
+    static constexpr const char* qualified_name = "tamri.ModelInputRecord";
+    static constexpr const char* constructor_doc = "ModelInputRecord(id, input_ids, attention_mask, truncated)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 5> attributes{
+        field_attribute<&ModelInputRecordObject::id>("id"),
+        field_attribute<&ModelInputRecordObject::input_ids>("input_ids"),
+        field_attribute<&ModelInputRecordObject::attention_mask>("attention_mask"),
+        field_attribute<&ModelInputRecordObject::truncated>("truncated"),
+        PyGetSetDef{},
+    };
+
+    // Nothing is checked: the lists may differ in length and hold values above 255.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 4> parameters{
+                {{"id"}, {"input_ids"}, {"attention_mask"}, {"truncated"}}};
+            const auto [id, input_ids, attention_mask, truncated] =
+                bind_arguments("ModelInputRecord", parameters, args, kwargs);
+            ModelInputRecordObject value;
+            value.id = extract_text(id, "id");
+            value.input_ids = extract_unsigned_list(input_ids, "input_ids");
+            value.attention_mask = extract_unsigned_list(attention_mask, "attention_mask");
+            value.truncated = extract_bool(truncated, "truncated");
+            return wrap_in(type, std::move(value)).release();
+        });
     }
-    return *padding;
+};
+template PyTypeObject* class_type<ModelInputRecordObject>();
+
+template <>
+struct ClassDefinition<ModelInputObject> {
+    static constexpr const char* qualified_name = "tamri.ModelInput";
+    static constexpr std::array<PyGetSetDef, 2> attributes{
+        field_attribute<&ModelInputObject::records>("records"),
+        PyGetSetDef{},
+    };
+};
+template PyTypeObject* class_type<ModelInputObject>();
+
+PaddingPolicy parse_padding_policy(std::string_view text) {
+    return parse_choice<PaddingPolicy>(text, ArgumentError::invalid_padding);
 }
 
 namespace {
@@ -34,8 +65,7 @@ std::vector<std::uint8_t> to_byte_token_ids(const TokenIds& ids) {
     bytes.reserve(values.size());
     for (const std::uint64_t value : values) {
         if (value > UINT8_MAX) {
-            throw BindingError{"model_input.invalid_sequence",
-                               fmt::format("token id {} is outside the supported 0..=255 range", value)};
+            throw ArgumentError::token_id_out_of_range(value);
         }
         bytes.push_back(static_cast<std::uint8_t>(value));
     }
@@ -85,7 +115,7 @@ PyObject* build_model_inputs_checked(PyObject*, PyObject* args, PyObject* kwargs
         ModelInputPolicy policy;
         policy.max_length = extract_unsigned(max_length, "max_length");
         policy.pad_token_id = pad_token_id == nullptr ? std::uint8_t{0} : extract_byte(pad_token_id, "pad_token_id");
-        policy.padding = parse_padding_policy(extract_text_or(padding, "padding", "no_padding"));
+        policy.padding = parse_padding_policy(extract_text_or(padding, "padding", enum_text(PaddingPolicy::NoPadding)));
         // Token ranges are checked for every record before the core looks at the policy.
         std::vector<TokenizedProtein> records;
         records.reserve(items.size());
@@ -101,5 +131,10 @@ PyObject* build_model_inputs_checked(PyObject*, PyObject* args, PyObject* kwargs
 const PyMethodDef build_model_inputs_checked_method =
     keyword_method("build_model_inputs_checked", build_model_inputs_checked,
                    "build_model_inputs_checked(tokenized, max_length, pad_token_id=0, padding=\"no_padding\")\n--\n\n");
+
+const std::array<ModuleClass, 2> model_input_classes{{
+    {"ModelInput", class_type<ModelInputObject>},
+    {"ModelInputRecord", class_type<ModelInputRecordObject>},
+}};
 
 }  // namespace tamri::python

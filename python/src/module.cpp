@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace tamri::python {
 namespace {
@@ -22,12 +23,16 @@ PyObject* build_module() {
     // No per-module state: a second initialization in this process hands back the same module.
     static PyModuleDef definition{PyModuleDef_HEAD_INIT, "tamri", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
     PyRef module = PyRef::steal(PyModule_Create(&definition));
-    for (const ModuleClass& module_class : module_classes()) {
-        PyObject* type = reinterpret_cast<PyObject*>(module_class.type());
-        if (type == nullptr) {
-            throw PythonErrorSet{};
+    const std::array<std::span<const ModuleClass>, 3> families{sequence_classes, tokenizer_classes,
+                                                               model_input_classes};
+    for (const std::span<const ModuleClass> family : families) {
+        for (const ModuleClass& module_class : family) {
+            PyObject* type = reinterpret_cast<PyObject*>(module_class.type());
+            if (type == nullptr) {
+                throw PythonErrorSet{};
+            }
+            check_status(PyModule_AddObjectRef(module.get(), module_class.name, type));
         }
-        check_status(PyModule_AddObjectRef(module.get(), module_class.name, type));
     }
     PyObject* error_type = tamri_error_type();
     if (error_type == nullptr) {

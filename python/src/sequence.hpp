@@ -1,8 +1,28 @@
 #pragma once
 
+#include "types.hpp"
+
+#include "fasta.hpp"
+#include "sequence/report.hpp"
+#include "sequence/types.hpp"
+
 #include <Python.h>
 
+#include <array>
+#include <vector>
+
 namespace tamri::python {
+
+extern template PyTypeObject* class_type<ResidueIssue>();
+extern template PyTypeObject* class_type<ValidatedSequence>();
+extern template PyTypeObject* class_type<ProteinSequence>();
+extern template PyTypeObject* class_type<SequenceValidationReport>();
+
+// The family's classes in the order the module adds them.
+extern const std::array<ModuleClass, 4> sequence_classes;
+
+// A list argument of ResidueIssue objects as copies; empty for None or an absent argument.
+std::vector<ResidueIssue> extract_issues_or_empty(PyObject* object, const char* name);
 
 // Module functions that read and validate FASTA text.
 extern const PyMethodDef parse_fasta_records_method;

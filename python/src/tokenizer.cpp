@@ -1,30 +1,67 @@
 #include "tokenizer.hpp"
 
 #include "conversion.hpp"
-#include "errors.hpp"
+#include "sequence.hpp"
 
 #include "fasta_scan.hpp"
 #include "sequence/normalization.hpp"
 #include "tokenizer/config.hpp"
 #include "tokenizer/protein.hpp"
 
-#include <fmt/format.h>
-
 #include <array>
-#include <optional>
 #include <string>
 #include <utility>
 
 namespace tamri::python {
 
-ProteinTokenizerProfile parse_tokenizer_profile(std::string_view text) {
-    const std::optional<ProteinTokenizerProfile> profile = parse_protein_tokenizer_profile(text);
-    if (!profile) {
-        throw BindingError{"tokenizer.invalid_profile",
-                           fmt::format("invalid tokenizer profile: '{}'. Expected one of {}", text,
-                                       protein_tokenizer_profile_choices)};
+template <>
+struct ClassDefinition<TokenizedProteinObject> {
+    static constexpr const char* qualified_name = "tamri.TokenizedProtein";
+    static constexpr const char* constructor_doc =
+        "TokenizedProtein(id, tokens, length=None, alphabet=\"protein-20\", valid=True, warnings=None, "
+        "errors=None)\n--\n\n";
+    static constexpr std::array<PyGetSetDef, 8> attributes{
+        field_attribute<&TokenizedProteinObject::id>("id"),
+        field_attribute<&TokenizedProteinObject::alphabet>("alphabet"),
+        field_attribute<&TokenizedProteinObject::valid>("valid"),
+        field_attribute<&TokenizedProteinObject::tokens>("tokens"),
+        field_attribute<&TokenizedProteinObject::length>("length"),
+        field_attribute<&TokenizedProteinObject::warnings>("warnings"),
+        field_attribute<&TokenizedProteinObject::errors>("errors"),
+        PyGetSetDef{},
+    };
+
+    // Stores the values as given: `length` is not compared with the tokens, `valid` is not
+    // derived from the issue lists and token ids are not range-checked.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        return guarded([&] {
+            static constexpr std::array<Parameter, 7> parameters{{{"id"},
+                                                                  {"tokens"},
+                                                                  {"length", false},
+                                                                  {"alphabet", false},
+                                                                  {"valid", false},
+                                                                  {"warnings", false},
+                                                                  {"errors", false}}};
+            const auto [id, tokens, length, alphabet, valid, warnings, errors] =
+                bind_arguments("TokenizedProtein", parameters, args, kwargs);
+            TokenizedProteinObject value;
+            value.id = extract_text(id, "id");
+            std::vector<std::uint64_t> token_values = extract_unsigned_list(tokens, "tokens");
+            value.length =
+                length == nullptr || length == Py_None ? token_values.size() : extract_unsigned(length, "length");
+            value.tokens = std::move(token_values);
+            value.alphabet = extract_text_or(alphabet, "alphabet", enum_text(ProteinTokenizerProfile::protein_20));
+            value.valid = extract_bool_or(valid, "valid", true);
+            value.warnings = extract_issues_or_empty(warnings, "warnings");
+            value.errors = extract_issues_or_empty(errors, "errors");
+            return wrap_in(type, std::move(value)).release();
+        });
     }
-    return *profile;
+};
+template PyTypeObject* class_type<TokenizedProteinObject>();
+
+ProteinTokenizerProfile parse_tokenizer_profile(std::string_view text) {
+    return parse_choice<ProteinTokenizerProfile>(text, ArgumentError::invalid_profile);
 }
 
 TokenizedProteinObject to_tokenized_protein_object(TokenizedProtein&& tokenized) {
@@ -46,7 +83,8 @@ PyObject* tokenize_fasta_records(PyObject*, PyObject* args, PyObject* kwargs) {
         static constexpr std::array<Parameter, 2> parameters{{{"fasta_text"}, {"profile", false}}};
         const auto [fasta_text, profile] = bind_arguments("tokenize_fasta_records", parameters, args, kwargs);
         const std::string_view text = extract_text(fasta_text, "fasta_text");
-        const std::string_view profile_text = extract_text_or(profile, "profile", "protein-20");
+        const std::string_view profile_text =
+            extract_text_or(profile, "profile", enum_text(ProteinTokenizerProfile::protein_20));
         // The profile is judged before the text, so a bad profile is reported even for malformed FASTA.
         const ProteinTokenizerConfig config =
             protein_tokenizer_config_for_profile(parse_tokenizer_profile(profile_text));
@@ -67,7 +105,8 @@ PyObject* tokenize_protein(PyObject*, PyObject* args, PyObject* kwargs) {
         const auto [sequence, id, profile] = bind_arguments("tokenize_protein", parameters, args, kwargs);
         const std::string_view sequence_text = extract_text(sequence, "sequence");
         const std::string_view id_text = extract_text_or(id, "id", "user");
-        const std::string_view profile_text = extract_text_or(profile, "profile", "protein-20");
+        const std::string_view profile_text =
+            extract_text_or(profile, "profile", enum_text(ProteinTokenizerProfile::protein_20));
         const ProteinTokenizerConfig config =
             protein_tokenizer_config_for_profile(parse_tokenizer_profile(profile_text));
         const ProteinSequence record{std::string{id_text}, normalize_sequence(sequence_text)};
@@ -82,5 +121,7 @@ const PyMethodDef tokenize_fasta_records_method =
                    "tokenize_fasta_records(fasta_text, profile=\"protein-20\")\n--\n\n");
 const PyMethodDef tokenize_protein_method = keyword_method(
     "tokenize_protein", tokenize_protein, "tokenize_protein(sequence, id=\"user\", profile=\"protein-20\")\n--\n\n");
+
+const std::array<ModuleClass, 1> tokenizer_classes{{{"TokenizedProtein", class_type<TokenizedProteinObject>}}};
 
 }  // namespace tamri::python

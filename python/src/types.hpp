@@ -1,20 +1,23 @@
 #pragma once
 
-// The module's classes: immutable Python objects that each own one core value, stored inside
-// the object itself so results move from the core into Python without copies.
+// The class machinery: immutable Python objects that each own one core value, stored inside the
+// object itself so results move from the core into Python without copies. Each function family
+// defines its classes with a `ClassDefinition` specialization, instantiates `class_type` for them
+// and declares that instantiation `extern` in its header.
 
 #include "conversion.hpp"
 #include "errors.hpp"
 #include "once.hpp"
 #include "py_ref.hpp"
 
-#include "fasta.hpp"
-#include "sequence/report.hpp"
-#include "sequence/types.hpp"
+#include "member_pointer.hpp"
 
+#include <array>
 #include <cstdint>
 #include <new>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -26,40 +29,17 @@ namespace tamri::python {
 // inputs are built from them).
 using TokenIds = std::variant<std::vector<std::uint8_t>, std::vector<std::uint64_t>>;
 
-// The value behind a Python TokenizedProtein: the core record's fields with widened token ids.
-struct TokenizedProteinObject {
-    std::string id;
-    std::string alphabet;
-    bool valid = true;
-    TokenIds tokens;
-    std::uint64_t length = 0;
-    std::vector<ResidueIssue> warnings;
-    std::vector<ResidueIssue> errors;
-};
-
-// The value behind a Python ModelInputRecord: nothing is checked when Python builds one.
-struct ModelInputRecordObject {
-    std::string id;
-    TokenIds input_ids;
-    TokenIds attention_mask;
-    bool truncated = false;
-};
-
-// The value behind a Python ModelInput; the policy stays behind in the core result.
-struct ModelInputObject {
-    std::vector<ModelInputRecordObject> records;
-};
-
 template <class T>
 struct ValueObject {
     PyObject_HEAD T value;
 };
 
-// What each class declares: its name, constructor docstring (empty for classes built only by
-// module functions), attribute getters and constructor. Specialized per class in types.cpp.
+// What each class declares: `qualified_name`, `attributes` (a PyGetSetDef table ending in an
+// empty entry) and, for classes Python may build, `construct` and its `constructor_doc`.
 template <class T>
 struct ClassDefinition;
 
+// The class of T, created once per process.
 template <class T>
 PyTypeObject* class_type();
 
@@ -68,24 +48,18 @@ const T& unwrap(PyObject* object) {
     return reinterpret_cast<ValueObject<T>*>(object)->value;
 }
 
-template <class T>
-bool is_instance(PyObject* object) {
-    PyTypeObject* type = class_type<T>();
-    if (type == nullptr) {
-        throw PythonErrorSet{};
-    }
-    return PyObject_TypeCheck(object, type) != 0;
-}
-
 // A new instance of T's class that takes over `value`.
 template <class T>
 PyRef wrap_in(PyTypeObject* type, T&& value) {
+    using Value = std::decay_t<T>;
+    // Once the object is allocated nothing may fail before the value is in place.
+    static_assert(std::is_nothrow_move_constructible_v<Value>);
     if (type == nullptr) {
         throw PythonErrorSet{};
     }
     const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     PyRef object = PyRef::steal(alloc(type, 0));
-    new (&reinterpret_cast<ValueObject<std::decay_t<T>>*>(object.get())->value) std::decay_t<T>(std::forward<T>(value));
+    new (&reinterpret_cast<ValueObject<Value>*>(object.get())->value) Value(std::forward<T>(value));
     return object;
 }
 
@@ -122,11 +96,83 @@ std::vector<T> extract_instances(PyObject* object, const char* name) {
     return values;
 }
 
-// The module's classes, in the order the module adds them.
+// ---- attributes ----
+
+template <class V>
+PyRef to_attribute(const V& value) {
+    return to_python(value);
+}
+
+inline PyRef to_attribute(const TokenIds& ids) {
+    return std::visit([](const auto& values) { return to_python(std::span{values}); }, ids);
+}
+
+// Lists of class values become new lists of new instances: an attribute never hands out an
+// object its owner keeps.
+template <class T>
+requires std::is_class_v<T> PyRef to_attribute(const std::vector<T>& values) {
+    return copy_list(values);
+}
+
+// A read-only attribute that converts one field anew on every access.
+template <auto Field>
+PyObject* get_field(PyObject* self, void*) {
+    return guarded([&] { return to_attribute(unwrap<member_record_t<Field>>(self).*Field).release(); });
+}
+
+template <auto Field>
+constexpr PyGetSetDef field_attribute(const char* name) {
+    return PyGetSetDef{name, get_field<Field>, nullptr, nullptr, nullptr};
+}
+
+// ---- class creation ----
+
+namespace detail {
+
+template <class T>
+void deallocate(PyObject* self) {
+    PyTypeObject* type = Py_TYPE(self);
+    reinterpret_cast<ValueObject<T>*>(self)->value.~T();
+    const auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
+    free_object(self);
+    Py_DECREF(type);
+}
+
+// tp_new of the classes that only module functions build.
+PyObject* refuse_construction(PyTypeObject* type, PyObject*, PyObject*);
+
+template <class T>
+PyObject* create_class() {
+    using Definition = ClassDefinition<T>;
+    std::vector<PyType_Slot> slots{
+        {Py_tp_dealloc, reinterpret_cast<void*>(deallocate<T>)},
+        {Py_tp_getset, const_cast<PyGetSetDef*>(Definition::attributes.data())},
+    };
+    if constexpr (requires { Definition::construct; }) {
+        slots.push_back({Py_tp_new, reinterpret_cast<void*>(Definition::construct)});
+        slots.push_back({Py_tp_doc, const_cast<char*>(Definition::constructor_doc)});
+    } else {
+        slots.push_back({Py_tp_new, reinterpret_cast<void*>(refuse_construction)});
+    }
+    slots.push_back({0, nullptr});
+    PyType_Spec spec{Definition::qualified_name, static_cast<int>(sizeof(ValueObject<T>)), 0, Py_TPFLAGS_DEFAULT,
+                     slots.data()};
+    return PyType_FromSpec(&spec);
+}
+
+}  // namespace detail
+
+// Instantiated once per class, in the file that specializes its ClassDefinition.
+template <class T>
+PyTypeObject* class_type() {
+    static OnceCell cell;
+    return reinterpret_cast<PyTypeObject*>(cell.get_or_create(detail::create_class<T>));
+}
+
+// One of the module's classes, as the module adds it.
 struct ModuleClass {
     const char* name;
     PyTypeObject* (*type)();
 };
-std::vector<ModuleClass> module_classes();
 
 }  // namespace tamri::python

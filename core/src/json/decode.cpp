@@ -282,6 +282,10 @@ void Cursor::finish() {
     }
 }
 
+std::string DecodeError::message() const {
+    return fmt::format("invalid JSON: {}", detail_);
+}
+
 void throw_at(std::string_view message, TextPosition position) {
     throw DecodeError{fmt::format("{} at line {} column {}", message, position.line, position.column)};
 }
@@ -309,19 +313,6 @@ std::string describe_found(const Event& event) {
     return "end of input";
 }
 
-std::string list_expected(std::span<const std::string_view> names) {
-    switch (names.size()) {
-        case 1: return fmt::format("`{}`", names[0]);
-        case 2: return fmt::format("`{}` or `{}`", names[0], names[1]);
-        default: break;
-    }
-    std::string out = "one of ";
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        fmt::format_to(std::back_inserter(out), "{}`{}`", i == 0 ? "" : ", ", names[i]);
-    }
-    return out;
-}
-
 void throw_invalid_type(const Event& found, std::string_view expected) {
     throw_at(fmt::format("invalid type: {}, expected {}", describe_found(found), expected), found.position);
 }
@@ -334,14 +325,15 @@ void throw_unknown_field(const Event& key, std::span<const std::string_view> nam
     if (names.empty()) {
         throw_at(fmt::format("unknown field `{}`, there are no fields", key.text), key.position);
     }
-    throw_at(fmt::format("unknown field `{}`, expected {}", key.text, list_expected(names)), key.position);
+    throw_at(fmt::format("unknown field `{}`, expected {}", key.text, list_alternatives(names, "`")), key.position);
 }
 
 void throw_unknown_variant(const Event& value, std::span<const std::string_view> texts) {
     if (texts.empty()) {
         throw_at(fmt::format("unknown variant `{}`, there are no variants", value.text), value.position);
     }
-    throw_at(fmt::format("unknown variant `{}`, expected {}", value.text, list_expected(texts)), value.position);
+    throw_at(fmt::format("unknown variant `{}`, expected {}", value.text, list_alternatives(texts, "`")),
+             value.position);
 }
 
 void throw_duplicate_field(const Event& key) {

@@ -1,14 +1,14 @@
 #pragma once
 
-// Strict typed decoding of JSON text into records.
+// Strict typed decoding of JSON text.
 //
 // RapidJSON's SAX reader turns the text into a list of events, each stamped with its line
-// and column; decoders then pull events in document order. A record is described once by a
-// field table (name, presence, decode function) and decoded by `decode_record`, which
-// rejects unknown, duplicate and missing keys; enumerations are tables of texts. Every
-// failure is a `DecodeError` whose message ends in " at line {line} column {column}".
+// and column; decoders then pull events in document order. Records are declared in
+// `json/record.hpp`. Every failure is a `DecodeError` whose detail ends in
+// " at line {line} column {column}".
 
-#include "member_pointer.hpp"
+#include "enum_table.hpp"
+#include "error.hpp"
 
 #include <array>
 #include <cstddef>
@@ -32,16 +32,21 @@ struct TextPosition {
     friend bool operator==(const TextPosition&, const TextPosition&) = default;
 };
 
-// A JSON text that is malformed or does not have the shape of the record read from it.
-class DecodeError : public std::exception {
+// A JSON text that is malformed or does not have the shape of the value read from it.
+class DecodeError final : public Diagnostic {
 public:
-    explicit DecodeError(std::string message) : message_(std::move(message)) {}
+    explicit DecodeError(std::string detail) : detail_(std::move(detail)) {}
 
-    [[nodiscard]] const std::string& message() const noexcept { return message_; }
-    [[nodiscard]] const char* what() const noexcept override { return message_.c_str(); }
+    // The JSON layer's own description, position included.
+    [[nodiscard]] const std::string& detail() const noexcept { return detail_; }
+    // "json.invalid"
+    [[nodiscard]] std::string_view code() const noexcept override { return error_code::json_invalid; }
+    // "invalid JSON: {detail}"
+    [[nodiscard]] std::string message() const override;
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
 
 private:
-    std::string message_;
+    std::string detail_;
 };
 
 enum class EventKind : std::uint8_t {
@@ -106,8 +111,6 @@ private:
 // How a found value is named in messages: "string \"abc\"", "integer `5`", "floating point
 // `1.5`", "boolean `true`", "null", "map", "sequence".
 [[nodiscard]] std::string describe_found(const Event& event);
-// "`a`", "`a` or `b`", "one of `a`, `b`, `c`".
-[[nodiscard]] std::string list_expected(std::span<const std::string_view> names);
 
 // Scalar decoders. A JSON null is a type error for each of them.
 [[nodiscard]] std::string decode_string(Cursor& cursor);
@@ -145,122 +148,17 @@ template <auto Decode>
     return items;
 }
 
-// One text of an enumeration.
-template <typename Enum>
-struct Variant {
-    std::string_view text;
-    Enum value;
-};
-
-// Decodes a JSON string naming one of `Variants` (an array of `Variant`), matched exactly.
-template <auto& Variants>
-[[nodiscard]] auto decode_variant(Cursor& cursor) {
-    static constexpr auto texts = [] {
-        std::array<std::string_view, std::size(Variants)> result{};
-        for (std::size_t i = 0; i < result.size(); ++i) {
-            result[i] = Variants[i].text;
-        }
-        return result;
-    }();
+// A JSON string naming one of the enumeration's texts, matched exactly.
+template <Enumerated Enum>
+[[nodiscard]] Enum decode_enum(Cursor& cursor) {
     const Event& event = cursor.next();
     if (event.kind != EventKind::string) {
         throw_invalid_type(event, "a string");
     }
-    for (const auto& variant : Variants) {
-        if (variant.text == event.text) {
-            return variant.value;
-        }
+    if (const std::optional<Enum> value = parse_enum<Enum>(event.text)) {
+        return *value;
     }
-    throw_unknown_variant(event, texts);
-}
-
-enum class Presence : bool { required, optional };
-enum class UnknownFields : bool { reject, ignore };
-
-// One key of a record: its JSON name, whether it must appear, and how its value is read
-// into the record.
-template <typename Record>
-struct Field {
-    std::string_view name;
-    Presence presence;
-    void (*decode)(Cursor&, Record&);
-};
-
-// A record's whole JSON form. Fields are listed in declaration order, which is also the
-// order "unknown field" messages list them in and "missing field" checks them in.
-template <typename Record, std::size_t N>
-struct RecordSchema {
-    std::string_view expected;  // how type errors name the record, e.g. "struct Vocabulary"
-    UnknownFields unknown_fields;
-    std::array<Field<Record>, N> fields;
-};
-
-namespace detail {
-template <typename Schema>
-struct schema_traits;
-template <typename Record, std::size_t N>
-struct schema_traits<RecordSchema<Record, N>> {
-    using record = Record;
-    static constexpr std::size_t size = N;
-};
-}  // namespace detail
-
-// The decode function of a field that stores `Decode`'s result into `Member`.
-template <auto Member, auto Decode>
-void decode_member(Cursor& cursor, member_record_t<Member>& record) {
-    record.*Member = Decode(cursor);
-}
-
-// Decodes one JSON object into the record `Schema` describes. Keys may come in any order;
-// absent optional fields keep the record's default value.
-template <auto& Schema>
-[[nodiscard]] auto decode_record(Cursor& cursor) {
-    using Traits = detail::schema_traits<std::remove_cvref_t<decltype(Schema)>>;
-    using Record = typename Traits::record;
-    constexpr std::size_t size = Traits::size;
-    static_assert(size <= 64, "a record has at most 64 fields");
-    static constexpr auto names = [] {
-        std::array<std::string_view, size> result{};
-        for (std::size_t i = 0; i < size; ++i) {
-            result[i] = Schema.fields[i].name;
-        }
-        return result;
-    }();
-
-    const Event& open = cursor.next();
-    if (open.kind != EventKind::begin_object) {
-        throw_invalid_type(open, Schema.expected);
-    }
-    Record record{};
-    std::uint64_t seen = 0;
-    for (;;) {
-        const Event& key = cursor.next();
-        if (key.kind == EventKind::end_object) {
-            for (std::size_t i = 0; i < size; ++i) {
-                if (Schema.fields[i].presence == Presence::required && (seen & (std::uint64_t{1} << i)) == 0) {
-                    throw_missing_field(names[i], key.position);
-                }
-            }
-            return record;
-        }
-        std::size_t index = 0;
-        while (index < size && names[index] != key.text) {
-            ++index;
-        }
-        if (index == size) {
-            if (Schema.unknown_fields == UnknownFields::reject) {
-                throw_unknown_field(key, names);
-            }
-            cursor.skip_value();
-            continue;
-        }
-        const std::uint64_t bit = std::uint64_t{1} << index;
-        if ((seen & bit) != 0) {
-            throw_duplicate_field(key);
-        }
-        seen |= bit;
-        Schema.fields[index].decode(cursor, record);
-    }
+    throw_unknown_variant(event, enum_texts<Enum>);
 }
 
 // Decodes a whole text as one value: `Decode` reads the value, then only white space may follow.

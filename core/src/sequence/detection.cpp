@@ -114,7 +114,7 @@ SequenceKindDetection detect_sequence_kind_with_metadata(std::string_view text) 
     const std::size_t best = *std::min_element(tally.unsupported.begin(), tally.unsupported.end());
     SequenceKindDetection detection;
     detection.candidates.reserve(3);
-    for (const SequenceKind kind : all_sequence_kinds) {
+    for (const SequenceKind kind : enum_values<SequenceKind>) {
         if (tally.unsupported[static_cast<std::size_t>(kind)] == best) {
             detection.candidates.push_back(kind);
         }

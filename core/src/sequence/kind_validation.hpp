@@ -17,22 +17,12 @@ namespace tamri {
 // What the caller asks for: one kind for every record, or detection per record.
 enum class SequenceKindSelection { protein = 0, dna = 1, rna = 2, auto_detect = 3 };
 
-// "protein", "dna", "rna", "auto".
-[[nodiscard]] constexpr std::string_view sequence_kind_selection_text(SequenceKindSelection selection) noexcept {
-    constexpr std::array<std::string_view, 4> texts{"protein", "dna", "rna", "auto"};
-    return texts[static_cast<std::size_t>(selection)];
-}
-
-// Exact match: case-sensitive, untrimmed.
-[[nodiscard]] constexpr std::optional<SequenceKindSelection> parse_sequence_kind_selection(
-    std::string_view text) noexcept {
-    for (const SequenceKindSelection selection : {SequenceKindSelection::protein, SequenceKindSelection::dna,
-                                                  SequenceKindSelection::rna, SequenceKindSelection::auto_detect}) {
-        if (sequence_kind_selection_text(selection) == text) {
-            return selection;
-        }
-    }
-    return std::nullopt;
+// Messages list "auto" first.
+[[nodiscard]] constexpr EnumTable<SequenceKindSelection, 4> enum_table(SequenceKindSelection) noexcept {
+    return {{{{SequenceKindSelection::auto_detect, "auto"},
+              {SequenceKindSelection::protein, "protein"},
+              {SequenceKindSelection::dna, "dna"},
+              {SequenceKindSelection::rna, "rna"}}}};
 }
 
 // Validates each record under the selection the moment the scanner closes it.

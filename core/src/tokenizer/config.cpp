@@ -1,33 +1,16 @@
 #include "tokenizer/config.hpp"
 
-#include "json/decode.hpp"
-#include "json/writer.hpp"
+#include "json/record.hpp"
 #include "tokenizer/vocab.hpp"
 
 namespace tamri {
-namespace {
 
-constexpr std::array<json::Variant<ProteinTokenizerProfile>, 6> profile_variants = [] {
-    std::array<json::Variant<ProteinTokenizerProfile>, 6> variants{};
-    for (std::size_t i = 0; i < variants.size(); ++i) {
-        variants[i] = {protein_tokenizer_profile_text(all_protein_tokenizer_profiles[i]),
-                       all_protein_tokenizer_profiles[i]};
-    }
-    return variants;
-}();
-
-constexpr json::RecordSchema<ProteinTokenizerConfig, 2> config_schema{
-    "struct ProteinTokenizerConfig",
-    json::UnknownFields::reject,
-    {{
-        {"profile", json::Presence::required,
-         &json::decode_member<&ProteinTokenizerConfig::profile, &json::decode_variant<profile_variants>>},
-        {"add_special_tokens", json::Presence::required,
-         &json::decode_member<&ProteinTokenizerConfig::add_special_tokens, &json::decode_bool>},
-    }},
-};
-
-}  // namespace
+constexpr auto json_schema(std::type_identity<ProteinTokenizerConfig>) {
+    return json::record_schema<ProteinTokenizerConfig>(
+        "struct ProteinTokenizerConfig", json::UnknownFields::reject,
+        json::field<&ProteinTokenizerConfig::profile>("profile"),
+        json::field<&ProteinTokenizerConfig::add_special_tokens>("add_special_tokens"));
+}
 
 SpecialTokenSet special_tokens_for_profile(ProteinTokenizerProfile profile) {
     const std::uint8_t unknown = builtin_vocabulary(tokenizer_profile_vocabulary(profile)).unknown_token_id;
@@ -46,16 +29,11 @@ ProteinTokenizerInspection inspect_protein_tokenizer_config(const ProteinTokeniz
 }
 
 ProteinTokenizerConfig parse_protein_tokenizer_config(std::string_view json_text) {
-    return json::decode_document<&json::decode_record<config_schema>>(json_text);
+    return json::decode_record_document<ProteinTokenizerConfig>(json_text);
 }
 
 void write_json(json::JsonWriter& writer, const ProteinTokenizerConfig& config) {
-    writer.begin_object()
-        .key("profile")
-        .string(protein_tokenizer_profile_text(config.profile))
-        .key("add_special_tokens")
-        .boolean(config.add_special_tokens)
-        .end_object();
+    json::write_record(writer, config);
 }
 
 }  // namespace tamri

@@ -16,35 +16,6 @@ namespace json {
 class JsonWriter;
 }
 
-// In index order.
-inline constexpr std::array<ProteinTokenizerProfile, 6> all_protein_tokenizer_profiles{
-    ProteinTokenizerProfile::protein_20, ProteinTokenizerProfile::protein_20_special,
-    ProteinTokenizerProfile::dna_iupac,  ProteinTokenizerProfile::dna_iupac_special,
-    ProteinTokenizerProfile::rna_iupac,  ProteinTokenizerProfile::rna_iupac_special,
-};
-
-// The six texts in index order, as messages that list the choices show them.
-inline constexpr std::string_view protein_tokenizer_profile_choices =
-    "protein-20, protein-20-special, dna-iupac, dna-iupac-special, rna-iupac, rna-iupac-special";
-
-// "protein-20", "protein-20-special", ...; also the alphabet written into tokenized output.
-[[nodiscard]] constexpr std::string_view protein_tokenizer_profile_text(ProteinTokenizerProfile profile) noexcept {
-    constexpr std::array<std::string_view, 6> texts{"protein-20",        "protein-20-special", "dna-iupac",
-                                                    "dna-iupac-special", "rna-iupac",          "rna-iupac-special"};
-    return texts[static_cast<std::size_t>(profile)];
-}
-
-// Exact, case-sensitive, untrimmed match of one of the six texts.
-[[nodiscard]] constexpr std::optional<ProteinTokenizerProfile> parse_protein_tokenizer_profile(
-    std::string_view text) noexcept {
-    for (const ProteinTokenizerProfile profile : all_protein_tokenizer_profiles) {
-        if (protein_tokenizer_profile_text(profile) == text) {
-            return profile;
-        }
-    }
-    return std::nullopt;
-}
-
 [[nodiscard]] constexpr BuiltinVocabulary tokenizer_profile_vocabulary(ProteinTokenizerProfile profile) noexcept {
     return static_cast<BuiltinVocabulary>(static_cast<unsigned>(profile) / 2U);
 }
@@ -72,7 +43,7 @@ inline constexpr std::string_view protein_tokenizer_profile_choices =
 [[nodiscard]] ProteinTokenizerInspection inspect_protein_tokenizer_config(const ProteinTokenizerConfig& config);
 
 // Reads a tokenizer configuration asset: exactly the keys "profile" (one of the six texts)
-// and "add_special_tokens" (boolean). Throws json::DecodeError; whether the flag suits the
+// and "add_special_tokens" (boolean). Throws json::DecodeError ("json.invalid"); whether the flag suits the
 // profile is for the caller to judge.
 [[nodiscard]] ProteinTokenizerConfig parse_protein_tokenizer_config(std::string_view json_text);
 

@@ -105,7 +105,7 @@ TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, con
 
     TokenizedProtein result;
     result.id = record.id;
-    result.alphabet = std::string{protein_tokenizer_profile_text(profile)};
+    result.alphabet = std::string{enum_text(profile)};
     std::vector<std::uint8_t>& tokens = result.tokens;
     // Normalization never lengthens the sequence, so this is the final capacity.
     tokens.reserve(sequence.size() + (config.add_special_tokens ? 2U : 0U));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "enum_table.hpp"
 #include "sequence/types.hpp"
 
 #include <cstddef>
@@ -20,12 +21,33 @@ enum class ProteinTokenizerProfile : std::uint8_t {
     rna_iupac_special = 5,
 };
 
+// Also the alphabet written into tokenized output.
+[[nodiscard]] constexpr EnumTable<ProteinTokenizerProfile, 6> enum_table(ProteinTokenizerProfile) noexcept {
+    using enum ProteinTokenizerProfile;
+    return {{{{protein_20, "protein-20"},
+              {protein_20_special, "protein-20-special"},
+              {dna_iupac, "dna-iupac"},
+              {dna_iupac_special, "dna-iupac-special"},
+              {rna_iupac, "rna-iupac"},
+              {rna_iupac_special, "rna-iupac-special"}}}};
+}
+
 // The three built-in vocabularies; profiles 2n and 2n + 1 share vocabulary n.
 enum class BuiltinVocabulary : std::uint8_t { protein_20 = 0, dna_iupac = 1, rna_iupac = 2 };
+
+// The vocabularies' names.
+[[nodiscard]] constexpr EnumTable<BuiltinVocabulary, 3> enum_table(BuiltinVocabulary) noexcept {
+    using enum BuiltinVocabulary;
+    return {{{{protein_20, "protein-20"}, {dna_iupac, "dna-iupac"}, {rna_iupac, "rna-iupac"}}}};
+}
 
 // A residue outside the vocabulary becomes the unknown token and is reported as a warning
 // (ambiguity code) or an error (anything else).
 enum class UnknownTokenPolicy : std::uint8_t { warn_or_error_with_unknown_token };
+
+[[nodiscard]] constexpr EnumTable<UnknownTokenPolicy, 1> enum_table(UnknownTokenPolicy) noexcept {
+    return {{{{UnknownTokenPolicy::warn_or_error_with_unknown_token, "warn_or_error_with_unknown_token"}}}};
+}
 
 struct VocabToken {
     char32_t residue = 0;

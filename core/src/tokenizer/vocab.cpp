@@ -1,7 +1,6 @@
 #include "tokenizer/vocab.hpp"
 
-#include "json/decode.hpp"
-#include "json/writer.hpp"
+#include "json/record.hpp"
 #include "tokenizer/lookup.hpp"
 
 #include <fmt/format.h>
@@ -12,7 +11,7 @@ namespace {
 Vocabulary build_builtin_vocabulary(BuiltinVocabulary vocabulary) {
     const std::string_view residues = builtin_vocabulary_residues(vocabulary);
     Vocabulary result;
-    result.name = std::string{builtin_vocabulary_name(vocabulary)};
+    result.name = std::string{enum_text(vocabulary)};
     result.tokens.reserve(residues.size());
     for (std::size_t id = 0; id < residues.size(); ++id) {
         result.tokens.push_back(VocabToken{static_cast<char32_t>(residues[id]), static_cast<std::uint8_t>(id)});
@@ -22,35 +21,20 @@ Vocabulary build_builtin_vocabulary(BuiltinVocabulary vocabulary) {
     return result;
 }
 
-constexpr std::array<json::Variant<UnknownTokenPolicy>, 1> policy_variants{{
-    {unknown_token_policy_text(UnknownTokenPolicy::warn_or_error_with_unknown_token),
-     UnknownTokenPolicy::warn_or_error_with_unknown_token},
-}};
-
-constexpr json::RecordSchema<VocabToken, 2> token_schema{
-    "struct VocabToken",
-    json::UnknownFields::ignore,
-    {{
-        {"residue", json::Presence::required, &json::decode_member<&VocabToken::residue, &json::decode_char>},
-        {"token_id", json::Presence::required, &json::decode_member<&VocabToken::token_id, &json::decode_u8>},
-    }},
-};
-
-constexpr json::RecordSchema<Vocabulary, 4> vocabulary_schema{
-    "struct Vocabulary",
-    json::UnknownFields::ignore,
-    {{
-        {"name", json::Presence::required, &json::decode_member<&Vocabulary::name, &json::decode_string>},
-        {"tokens", json::Presence::required,
-         &json::decode_member<&Vocabulary::tokens, &json::decode_list<&json::decode_record<token_schema>>>},
-        {"unknown_token_id", json::Presence::required,
-         &json::decode_member<&Vocabulary::unknown_token_id, &json::decode_u8>},
-        {"unknown_token_policy", json::Presence::required,
-         &json::decode_member<&Vocabulary::unknown_token_policy, &json::decode_variant<policy_variants>>},
-    }},
-};
-
 }  // namespace
+
+constexpr auto json_schema(std::type_identity<VocabToken>) {
+    return json::record_schema<VocabToken>("struct VocabToken", json::UnknownFields::ignore,
+                                           json::field<&VocabToken::residue>("residue"),
+                                           json::field<&VocabToken::token_id>("token_id"));
+}
+
+constexpr auto json_schema(std::type_identity<Vocabulary>) {
+    return json::record_schema<Vocabulary>(
+        "struct Vocabulary", json::UnknownFields::ignore, json::field<&Vocabulary::name>("name"),
+        json::field<&Vocabulary::tokens>("tokens"), json::field<&Vocabulary::unknown_token_id>("unknown_token_id"),
+        json::field<&Vocabulary::unknown_token_policy>("unknown_token_policy"));
+}
 
 const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary) {
     // One guarded static each, so first use builds only the vocabulary asked for.
@@ -70,25 +54,11 @@ const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary) {
 }
 
 void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary) {
-    writer.begin_object().key("name").string(vocabulary.name).key("tokens").begin_array();
-    for (const VocabToken& token : vocabulary.tokens) {
-        writer.begin_object()
-            .key("residue")
-            .character(token.residue)
-            .key("token_id")
-            .unsigned_integer(token.token_id)
-            .end_object();
-    }
-    writer.end_array()
-        .key("unknown_token_id")
-        .unsigned_integer(vocabulary.unknown_token_id)
-        .key("unknown_token_policy")
-        .string(unknown_token_policy_text(vocabulary.unknown_token_policy))
-        .end_object();
+    json::write_record(writer, vocabulary);
 }
 
 std::string_view TokenizerError::code() const noexcept {
-    return "tokenizer.invalid_vocabulary";
+    return error_code::tokenizer_invalid_vocabulary;
 }
 
 std::string TokenizerError::message() const {
@@ -97,9 +67,9 @@ std::string TokenizerError::message() const {
 
 Vocabulary load_vocab_json(std::string_view json_text) {
     try {
-        return json::decode_document<&json::decode_record<vocabulary_schema>>(json_text);
+        return json::decode_record_document<Vocabulary>(json_text);
     } catch (const json::DecodeError& error) {
-        throw TokenizerError{error.message()};
+        throw TokenizerError{error.detail()};
     }
 }
 

@@ -15,17 +15,6 @@ namespace json {
 class JsonWriter;
 }
 
-// "protein-20", "dna-iupac", "rna-iupac".
-[[nodiscard]] constexpr std::string_view builtin_vocabulary_name(BuiltinVocabulary vocabulary) noexcept {
-    constexpr std::array<std::string_view, 3> names{"protein-20", "dna-iupac", "rna-iupac"};
-    return names[static_cast<std::size_t>(vocabulary)];
-}
-
-// "warn_or_error_with_unknown_token".
-[[nodiscard]] constexpr std::string_view unknown_token_policy_text(UnknownTokenPolicy) noexcept {
-    return "warn_or_error_with_unknown_token";
-}
-
 // The shared, immutable built-in vocabulary, built on first use.
 [[nodiscard]] const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary);
 
