@@ -47,6 +47,20 @@ public:
     [[nodiscard]] const char* what() const noexcept override { return code().data(); }
 };
 
+// A failure that is one of several variants; the variant index selects the code.
+template <class... Alternatives>
+class VariantDiagnostic : public Diagnostic {
+public:
+    using Variant = std::variant<Alternatives...>;
+
+    explicit VariantDiagnostic(Variant variant) : variant_(std::move(variant)) {}
+
+    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
+
+protected:
+    Variant variant_;
+};
+
 namespace fasta_error {
 struct EmptyInput {};
 struct MissingIdentifier {
@@ -64,12 +78,10 @@ struct MissingSequence {
 }  // namespace fasta_error
 
 // Malformed FASTA content.
-class TamriError final : public Diagnostic {
+class TamriError final : public VariantDiagnostic<fasta_error::EmptyInput, fasta_error::MissingIdentifier,
+                                                  fasta_error::MissingHeader, fasta_error::MissingSequence> {
 public:
-    using Variant = std::variant<fasta_error::EmptyInput, fasta_error::MissingIdentifier, fasta_error::MissingHeader,
-                                 fasta_error::MissingSequence>;
-
-    explicit TamriError(Variant variant) : variant_(std::move(variant)) {}
+    using VariantDiagnostic::VariantDiagnostic;
 
     static TamriError empty_input() { return TamriError{fasta_error::EmptyInput{}}; }
     static TamriError missing_identifier(std::uint64_t line, std::uint64_t record_index) {
@@ -80,13 +92,9 @@ public:
         return TamriError{fasta_error::MissingSequence{std::move(id), line, record_index}};
     }
 
-    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
     [[nodiscard]] std::string_view code() const noexcept override;
     [[nodiscard]] std::string message() const override;
     [[nodiscard]] std::optional<DiagnosticLocation> location() const override;
-
-private:
-    Variant variant_;
 };
 
 // Why a byte stream could not be read. `invalid_data` covers undecodable content.
@@ -97,20 +105,14 @@ struct ReadFailure {
 };
 
 // Failure of the FASTA readers that consume byte streams: bad FASTA or an unreadable stream.
-class FastaReadError final : public Diagnostic {
+class FastaReadError final : public VariantDiagnostic<TamriError, ReadFailure> {
 public:
-    using Variant = std::variant<TamriError, ReadFailure>;
+    explicit FastaReadError(TamriError fasta) : VariantDiagnostic(std::move(fasta)) {}
+    explicit FastaReadError(ReadFailure io) : VariantDiagnostic(std::move(io)) {}
 
-    explicit FastaReadError(TamriError fasta) : variant_(std::move(fasta)) {}
-    explicit FastaReadError(ReadFailure io) : variant_(std::move(io)) {}
-
-    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
     [[nodiscard]] std::string_view code() const noexcept override;
     [[nodiscard]] std::string message() const override;
     [[nodiscard]] std::optional<DiagnosticLocation> location() const override;
-
-private:
-    Variant variant_;
 };
 
 namespace model_input_error {
@@ -131,12 +133,11 @@ struct NotModelReady {
 }  // namespace model_input_error
 
 // An impossible model-input or workflow request; never has a location.
-class ModelInputBuildError final : public Diagnostic {
+class ModelInputBuildError final
+    : public VariantDiagnostic<model_input_error::InvalidPolicy, model_input_error::InvalidWorkflowInputHash,
+                               model_input_error::EmptySequence, model_input_error::NotModelReady> {
 public:
-    using Variant = std::variant<model_input_error::InvalidPolicy, model_input_error::InvalidWorkflowInputHash,
-                                 model_input_error::EmptySequence, model_input_error::NotModelReady>;
-
-    explicit ModelInputBuildError(Variant variant) : variant_(std::move(variant)) {}
+    using VariantDiagnostic::VariantDiagnostic;
 
     static ModelInputBuildError invalid_policy(std::string reason) {
         return ModelInputBuildError{model_input_error::InvalidPolicy{std::move(reason)}};
@@ -152,13 +153,9 @@ public:
         return ModelInputBuildError{model_input_error::NotModelReady{std::move(id), warning_count, error_count}};
     }
 
-    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
     [[nodiscard]] std::string_view code() const noexcept override;
     [[nodiscard]] std::string message() const override;
     [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
-
-private:
-    Variant variant_;
 };
 
 namespace argument_error {
@@ -181,12 +178,11 @@ struct TokenIdOutOfRange {
 }  // namespace argument_error
 
 // An argument text or value that names nothing the system knows; never has a location.
-class ArgumentError final : public Diagnostic {
+class ArgumentError final
+    : public VariantDiagnostic<argument_error::InvalidKind, argument_error::InvalidProfile,
+                               argument_error::InvalidPadding, argument_error::TokenIdOutOfRange> {
 public:
-    using Variant = std::variant<argument_error::InvalidKind, argument_error::InvalidProfile,
-                                 argument_error::InvalidPadding, argument_error::TokenIdOutOfRange>;
-
-    explicit ArgumentError(Variant variant) : variant_(std::move(variant)) {}
+    using VariantDiagnostic::VariantDiagnostic;
 
     static ArgumentError invalid_kind(std::string kind, std::span<const std::string_view> choices) {
         return ArgumentError{argument_error::InvalidKind{std::move(kind), choices}};
@@ -201,13 +197,9 @@ public:
         return ArgumentError{argument_error::TokenIdOutOfRange{token_id}};
     }
 
-    [[nodiscard]] const Variant& variant() const noexcept { return variant_; }
     [[nodiscard]] std::string_view code() const noexcept override;
     [[nodiscard]] std::string message() const override;
     [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
-
-private:
-    Variant variant_;
 };
 
 }  // namespace tamri

@@ -3,6 +3,9 @@
 #include "conversion.hpp"
 #include "once.hpp"
 
+#include <new>
+#include <stdexcept>
+
 namespace tamri::python {
 
 PyObject* tamri_error_type() {
@@ -36,8 +39,36 @@ void throw_python_error(PyObject* type, const std::string& message) {
     throw PythonErrorSet{};
 }
 
+namespace {
+
 void set_internal_error(const char* what) noexcept {
     PyErr_Format(PyExc_SystemError, "tamri internal error: %s", what);
+}
+
+}  // namespace
+
+void set_error_from_current_exception() noexcept {
+    try {
+        throw;
+    } catch (const PythonErrorSet&) {
+    } catch (const Diagnostic& diagnostic) {
+        try {
+            raise_module_error(diagnostic.code(), diagnostic.message(), diagnostic.location());
+        } catch (...) {
+            // Building the Python exception failed (no memory, say): that failure is reported.
+            set_error_from_current_exception();
+        }
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        // A container asked for more than it can ever hold (such as a padded row of 2**64 - 1
+        // ids): out of memory, not a broken invariant.
+        PyErr_NoMemory();
+    } catch (const std::exception& error) {
+        set_internal_error(error.what());
+    } catch (...) {
+        set_internal_error("unknown exception");
+    }
 }
 
 }  // namespace tamri::python

@@ -3,8 +3,6 @@
 #include "error.hpp"
 #include "py_ref.hpp"
 
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -20,7 +18,10 @@ void raise_module_error(std::string_view code, const std::string& message,
 // Sets a Python exception of `type` and throws PythonErrorSet.
 [[noreturn]] void throw_python_error(PyObject* type, const std::string& message);
 
-void set_internal_error(const char* what) noexcept;
+// Sets the pending Python exception for the C++ exception being handled; only called from a
+// catch block. Core diagnostics become tamri.TamriError, allocation failures MemoryError, and
+// anything else SystemError.
+void set_error_from_current_exception() noexcept;
 
 // Runs `body` and turns every C++ failure into a pending Python exception: the one bridge
 // through which core diagnostics reach Python. No C++ exception crosses into the interpreter.
@@ -28,31 +29,8 @@ template <class Result, class Body>
 Result call_guarded(Result failure, Body&& body) noexcept {
     try {
         return body();
-    } catch (const PythonErrorSet&) {
-    } catch (const Diagnostic& diagnostic) {
-        // Building the Python exception may fail too; that failure is reported instead.
-        try {
-            raise_module_error(diagnostic.code(), diagnostic.message(), diagnostic.location());
-        } catch (const PythonErrorSet&) {
-        } catch (const std::bad_alloc&) {
-            PyErr_NoMemory();
-        } catch (const std::length_error&) {
-            PyErr_NoMemory();
-        } catch (const std::exception& error) {
-            set_internal_error(error.what());
-        } catch (...) {
-            set_internal_error("unknown exception");
-        }
-    } catch (const std::bad_alloc&) {
-        PyErr_NoMemory();
-    } catch (const std::length_error&) {
-        // A container asked for more than it can ever hold (such as a padded row of 2**64 - 1
-        // ids): out of memory, not a broken invariant.
-        PyErr_NoMemory();
-    } catch (const std::exception& error) {
-        set_internal_error(error.what());
     } catch (...) {
-        set_internal_error("unknown exception");
+        set_error_from_current_exception();
     }
     return failure;
 }
