@@ -34,7 +34,11 @@ PyRef to_python(char32_t character) {
 }
 
 PyRef to_python(std::span<const std::uint8_t> values) {
-    return to_python_list(values, [](std::uint8_t value) { return to_python(std::uint64_t{value}); });
+    // list(bytes) fills the list in one C loop from the interpreter's cached small ints, about
+    // twice as fast as setting items one call at a time; the result is an ordinary list.
+    const PyRef bytes = PyRef::steal(PyBytes_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
+                                                               static_cast<Py_ssize_t>(values.size())));
+    return PyRef::steal(PySequence_List(bytes.get()));
 }
 
 PyRef to_python(std::span<const std::uint64_t> values) {
