@@ -173,12 +173,18 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink) {
     tracker.finish();
 }
 
-void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher) {
+namespace {
+
+// The stream scanner; `hasher` is null for callers that do not report the input hash, which
+// spares them its serial multiply chain.
+void scan_fasta_lines(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher* hasher) {
     try {
         RecordTracker tracker{sink};
         std::uint64_t line_number = 0;
         for (std::string_view raw = reader.read_line(); !raw.empty(); raw = reader.read_line()) {
-            hasher.update(raw);
+            if (hasher != nullptr) {
+                hasher->update(raw);
+            }
             const TrimmedFastaLine line = trim_fasta_line_bytes(raw);
             ++line_number;
             if (line.bytes.empty()) {
@@ -205,11 +211,23 @@ void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInpu
     }
 }
 
+}  // namespace
+
+void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher) {
+    scan_fasta_lines(reader, sink, &hasher);
+}
+
 ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
     ParsedRecordSink sink;
     StableInputHasher hasher;
-    scan_fasta_reader(reader, sink, hasher);
+    scan_fasta_lines(reader, sink, &hasher);
     return ParsedFastaInput{std::move(sink.records), hasher.finalize()};
+}
+
+std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader) {
+    ParsedRecordSink sink;
+    scan_fasta_lines(reader, sink, nullptr);
+    return std::move(sink.records);
 }
 
 }  // namespace tamri

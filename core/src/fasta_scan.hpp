@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace tamri {
 
@@ -58,6 +59,9 @@ void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInpu
 // Reads all records of a byte stream together with the stable input hash of its exact bytes.
 // Throws FastaReadError.
 [[nodiscard]] ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader);
+
+// The same records, for callers that do not report the input hash. Throws FastaReadError.
+[[nodiscard]] std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader);
 
 struct TrimmedFastaLine {
     std::string_view bytes;

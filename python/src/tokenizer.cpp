@@ -89,9 +89,9 @@ PyObject* tokenize_fasta_records(PyObject*, PyObject* args, PyObject* kwargs) {
         const ProteinTokenizerConfig config =
             protein_tokenizer_config_for_profile(parse_tokenizer_profile(profile_text));
         MemoryByteLineReader reader{text};
-        const ParsedFastaInput input = parse_fasta_records_reader(reader);
+        const std::vector<ProteinSequence> records = read_fasta_records(reader);
         return to_python_list(
-                   input.records,
+                   records,
                    [&](const ProteinSequence& record) {
                        return wrap(to_tokenized_protein_object(tokenize_protein_with_config(record, config)));
                    })
