@@ -1,89 +1,234 @@
 #include "fasta.hpp"
 #include "error.hpp"
 #include "fasta_scan.hpp"
+#include "hash.hpp"
+#include "test_support.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
 
 namespace tamri {
 namespace {
 
-struct RecordsCase {
-    std::string name;
-    std::string text;
-    std::vector<ProteinSequence> records;
-};
-
-class FastaRecords : public ::testing::TestWithParam<RecordsCase> {};
-
-TEST_P(FastaRecords, ParsesRecords) {
-    EXPECT_EQ(parse_fasta_records(GetParam().text), GetParam().records);
+ParsedFastaInput parse_bytes(std::string_view bytes) {
+    MemoryByteLineReader reader{bytes};
+    return parse_fasta_records_reader(reader);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FastaRecords,
-    ::testing::Values(
-        RecordsCase{"crlf", ">a\r\nac gt\r\n", {{"a", "ACGT"}}},
-        RecordsCase{"description_and_blank_lines", ">seq1 some description\nAC\n\nGT\n", {{"seq1", "ACGT"}}},
-        RecordsCase{"two_records", ">a\nAC\n>b\nGT\n", {{"a", "AC"}, {"b", "GT"}}},
-        RecordsCase{"indented_header", "  >x\nmk\n", {{"x", "MK"}}},
-        RecordsCase{"tab_separated_identifier", ">\tid\tdesc\nM", {{"id", "M"}}},
-        RecordsCase{"no_comment_lines", ">a\n;x*-1\n", {{"a", ";X*-1"}}},
-        RecordsCase{"non_ascii_residue_kept", ">a\nm\u00e9k\n", {{"a", "M\u00e9K"}}},
-        RecordsCase{"unicode_identifier_split", ">\u00e9t\u00e9\u3000desc\nA\n", {{"\u00e9t\u00e9", "A"}}},
-        RecordsCase{"unicode_white_space_trimmed", "\u00a0>a\u00a0\n\u3000ac\u00a0\n", {{"a", "AC"}}},
-        RecordsCase{"bare_carriage_return_in_line", ">a\nA\rC\n", {{"a", "AC"}}},
-        RecordsCase{"no_final_line_feed", ">a\nAC", {{"a", "AC"}}},
-        RecordsCase{"vertical_tab_kept_in_ascii_line", ">a\nA\vC\n", {{"a", "A\vC"}}},
-        RecordsCase{"embedded_nul_is_data", std::string(">a\nA\0C\n", 7), {{"a", std::string("A\0C", 3)}}}),
-    [](const auto& info) { return info.param.name; });
+std::string hash_of(std::string_view bytes) {
+    StableInputHasher hasher;
+    hasher.update(bytes);
+    return hasher.finalize();
+}
 
-struct FailureCase {
-    std::string name;
-    std::string text;
-    std::string code;
-    std::string message;
-    std::optional<DiagnosticLocation> location;
+// The text parser and the stream reader share their line rules except where a case says otherwise.
+enum class Scanners { both, text_only, stream_only };
+constexpr Scanners text_only = Scanners::text_only;
+constexpr Scanners stream_only = Scanners::stream_only;
+
+// ---- records ----
+
+struct RecordsCase {
+    std::string_view name;
+    std::string_view input;
+    std::vector<ProteinSequence> records;
+    Scanners scanners = Scanners::both;
 };
 
-class FastaFailures : public ::testing::TestWithParam<FailureCase> {};
+class FastaRecords : public testing::TestWithParam<RecordsCase> {};
 
-TEST_P(FastaFailures, ReportsCodeMessageAndLocation) {
-    const FailureCase& c = GetParam();
-    try {
-        (void)parse_fasta_records(c.text);
-        FAIL() << "expected a failure";
-    } catch (const TamriError& error) {
-        EXPECT_EQ(error.code(), c.code);
-        EXPECT_EQ(error.message(), c.message);
-        EXPECT_EQ(error.location(), c.location);
+TEST_P(FastaRecords, ComeBackNormalizedInInputOrder) {
+    const RecordsCase& c = GetParam();
+    if (c.scanners != stream_only) {
+        EXPECT_EQ(parse_fasta_records(c.input), c.records) << "text parser";
+    }
+    if (c.scanners != text_only) {
+        EXPECT_EQ(parse_bytes(c.input).records, c.records) << "stream reader";
+        MemoryByteLineReader reader{c.input};
+        EXPECT_EQ(read_fasta_records(reader), c.records) << "stream reader without hash";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, FastaFailures,
-    ::testing::Values(FailureCase{"empty", "", "fasta.empty_input", "FASTA input is empty", std::nullopt},
-                      FailureCase{"blank_lines", "\n\n  \n", "fasta.empty_input", "FASTA input is empty", std::nullopt},
-                      FailureCase{"unicode_blank", "\u3000\v\u00a0", "fasta.empty_input", "FASTA input is empty",
-                                  std::nullopt},
-                      FailureCase{"sequence_first", "ACGT\n>a\nAC", "fasta.missing_header",
-                                  "FASTA input must start with a header line beginning with '>' at line 1",
-                                  DiagnosticLocation{1, std::nullopt}},
-                      FailureCase{"blank_lines_counted", "\n\nACGT", "fasta.missing_header",
-                                  "FASTA input must start with a header line beginning with '>' at line 3",
-                                  DiagnosticLocation{3, std::nullopt}},
-                      FailureCase{"header_then_header", ">a\n>b\nAC", "fasta.missing_sequence",
-                                  "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
-                      FailureCase{"last_record_empty", ">a\nAC\n>b\n", "fasta.missing_sequence",
-                                  "FASTA record 'b' at index 1 does not contain a sequence", DiagnosticLocation{3, 1}},
-                      FailureCase{"white_space_only_sequence", ">a\n \t \n\n", "fasta.missing_sequence",
-                                  "FASTA record 'a' at index 0 does not contain a sequence", DiagnosticLocation{1, 0}},
-                      FailureCase{"blank_identifier", ">a\nAC\n>  \nGG", "fasta.missing_identifier",
-                                  "FASTA record at index 1 has an empty identifier", DiagnosticLocation{3, 1}},
-                      FailureCase{"identifier_checked_before_open_record", ">a\n>\n", "fasta.missing_identifier",
-                                  "FASTA record at index 1 has an empty identifier", DiagnosticLocation{2, 1}},
-                      FailureCase{"unicode_blank_identifier", ">\u3000\nA", "fasta.missing_identifier",
-                                  "FASTA record at index 0 has an empty identifier", DiagnosticLocation{1, 0}}),
-    [](const auto& info) { return info.param.name; });
+    Inputs, FastaRecords,
+    testing::Values(
+        RecordsCase("crlf", ">a\r\nac gt\r\n", {{"a", "ACGT"}}),
+        RecordsCase("description_and_blank_lines", ">seq1 some description\nAC\n\nGT\n", {{"seq1", "ACGT"}}),
+        RecordsCase("duplicate_identifiers_kept", ">a\nAC\n>a\nGT\n", {{"a", "AC"}, {"a", "GT"}}),
+        RecordsCase("indented_ascii_header", "  >x\n  mk\n", {{"x", "MK"}}),
+        RecordsCase("white_space_before_identifier_no_final_line_feed", ">\t id\tdesc\nM", {{"id", "M"}}),
+        RecordsCase("no_comment_lines", ">a\n;x*-1\n", {{"a", ";X*-1"}}),
+        RecordsCase("non_ascii_line_trimmed_and_normalized", ">a\n\u00a0mk\u00e9 v\u00a0\r\n", {{"a", "MK\u00e9V"}}),
+        RecordsCase("unicode_identifier_split", ">\u00e9t\u00e9\u3000desc\nA\n", {{"\u00e9t\u00e9", "A"}}),
+        RecordsCase("white_space_only_non_ascii_line_adds_nothing", ">a\nAC\n\u00a0\n", {{"a", "AC"}}),
+        RecordsCase("bare_carriage_return_in_line", ">a\nA\rC\n", {{"a", "AC"}}),
+        RecordsCase("vertical_tab_kept_in_ascii_line", ">a\nA\vC\n", {{"a", "A\vC"}}),
+        RecordsCase("embedded_nul_is_data", std::string_view(">a\nA\0C\n", 7), {{"a", std::string("A\0C", 3)}}),
+        // The text parser trims every line as text; the stream reader keeps the leading white space of
+        // a non-ASCII line, so such a line is never a header there.
+        RecordsCase("unicode_white_space_around_header", "\u00a0>a\u00a0\n\u3000ac\u00a0\n", {{"a", "AC"}}, text_only),
+        RecordsCase("indented_non_ascii_header_joins_the_sequence", ">a\nAC\n  >\u00e9 x\n", {{"a", "AC>\u00e9X"}},
+                    stream_only)),
+    [](const testing::TestParamInfo<RecordsCase>& info) { return std::string{info.param.name}; });
+
+TEST(ParseFastaRecordsReader, HashesEveryByteReadBlankLinesAndUnterminatedLineIncluded) {
+    const std::string_view text = "\n>s1 first record\nMK V\n\n  \nst\n>s2\r\nx*\n\t";
+    const ParsedFastaInput parsed = parse_bytes(text);
+    EXPECT_EQ(parsed.records, (std::vector<ProteinSequence>{{"s1", "MKVST"}, {"s2", "X*"}}));
+    EXPECT_EQ(parsed.input_hash, hash_of(text));
+}
+
+// ---- failures ----
+
+struct FailureCase {
+    std::string_view name;
+    std::string_view input;
+    Failure expected;
+    Scanners scanners = Scanners::both;
+};
+
+class FastaFailures : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(FastaFailures, ReportCodeMessageAndLocation) {
+    const FailureCase& c = GetParam();
+    if (c.scanners != stream_only) {
+        EXPECT_EQ(failure_of<TamriError>([&] { return parse_fasta_records(c.input); }), c.expected) << "text parser";
+    }
+    if (c.scanners != text_only) {
+        EXPECT_EQ(failure_of<FastaReadError>([&] { return parse_bytes(c.input); }), c.expected) << "stream reader";
+    }
+}
+
+Failure invalid_utf8(std::uint64_t line, std::string_view detail) {
+    return {"io.read_failed", fmt::format("FASTA input contains invalid UTF-8 at line {}: {}", line, detail),
+            std::nullopt};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, FastaFailures,
+    testing::Values(
+        FailureCase("empty", "", empty_input()), FailureCase("blank_lines_only", "\n\n  \r\n\t", empty_input()),
+        FailureCase("sequence_before_header", "ACGT\n>a\nAC", missing_header(1)),
+        FailureCase("blank_lines_are_counted", "\n\nACGT", missing_header(3)),
+        FailureCase("header_followed_by_header", ">a\n>b\nAC", missing_sequence("a", 1, 0)),
+        FailureCase("last_record_empty", ">a\nAC\n>b\n\n\n", missing_sequence("b", 3, 1)),
+        FailureCase("white_space_only_sequence", ">a\n \t \n\n", missing_sequence("a", 1, 0)),
+        FailureCase("non_ascii_white_space_is_no_sequence", ">a\n\u00a0\r\n", missing_sequence("a", 1, 0)),
+        FailureCase("bare_carriage_returns_end_no_line", ">a\rAC\r", missing_sequence("a", 1, 0)),
+        FailureCase("header_without_identifier", ">a\nAC\n>  \nGG", missing_identifier(3, 1)),
+        FailureCase("identifier_checked_before_open_record", ">a\n>\n", missing_identifier(2, 1)),
+        FailureCase("unicode_blank_identifier", ">\u3000\nA", missing_identifier(1, 0)),
+        // Vertical tab and Unicode white space are blank to the text parser only.
+        FailureCase("unicode_blank_text", "\u3000\v\u00a0", empty_input(), text_only),
+        FailureCase("vertical_tab_is_not_blank", "\v", missing_header(1), stream_only),
+        FailureCase("non_ascii_white_space_line_before_header", "\u00a0\n>a\nAC", missing_header(1), stream_only),
+        FailureCase("indented_non_ascii_header_without_record", "  >\u00e9\n", missing_header(1), stream_only),
+        FailureCase("header_with_invalid_utf8", ">a\nAC\n>\xff x\nGG", missing_identifier(3, 1), stream_only),
+        FailureCase("invalid_utf8_needs_an_open_record_first", "\xff\n", missing_header(1), stream_only),
+        FailureCase("invalid_byte", ">a\nAC\xffGT\n", invalid_utf8(2, "invalid utf-8 sequence of 1 bytes from index 2"),
+                    stream_only),
+        FailureCase("offset_counts_leading_white_space", ">a\n\n \xff\n",
+                    invalid_utf8(3, "invalid utf-8 sequence of 1 bytes from index 1"), stream_only),
+        FailureCase("incomplete_sequence_at_line_end", ">a\nAC\xe2\x82\r\n",
+                    invalid_utf8(2, "incomplete utf-8 byte sequence from index 2"), stream_only),
+        FailureCase("invalid_two_byte_prefix", ">a\n\xe2\x82GT\n",
+                    invalid_utf8(2, "invalid utf-8 sequence of 2 bytes from index 0"), stream_only)),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string{info.param.name}; });
+
+TEST(ScanFastaReader, InvalidUtf8IsAnInvalidDataReadFailure) {
+    try {
+        (void)parse_bytes(">a\nAC\xffGT\n");
+        FAIL() << "no failure";
+    } catch (const FastaReadError& error) {
+        EXPECT_EQ(std::get<ReadFailure>(error.variant()).kind, ReadFailure::Kind::invalid_data);
+    }
+}
+
+// A stream that breaks after handing out its first line.
+class BrokenReader final : public ByteLineReader {
+public:
+    std::string_view read_line() override {
+        if (calls_++ == 0) {
+            return ">a\n";
+        }
+        throw FastaReadError{ReadFailure{ReadFailure::Kind::other, "Input/output error (os error 5)"}};
+    }
+
+private:
+    int calls_ = 0;
+};
+
+TEST(ScanFastaReader, ReadFailuresEndTheScanWithTheStreamsError) {
+    BrokenReader reader;
+    ParsedRecordSink sink;
+    StableInputHasher hasher;
+    EXPECT_EQ(failure_of<FastaReadError>([&] { scan_fasta_reader(reader, sink, hasher); }),
+              (Failure{"io.read_failed", "Input/output error (os error 5)", std::nullopt}));
+    EXPECT_EQ(hasher.finalize(), hash_of(">a\n"));
+}
+
+TEST(ScanFastaReader, DrivesTheSinkWithAsciiLinesAsBytes) {
+    struct RecordingSink final : FastaRecordSink {
+        std::vector<std::string> calls;
+        void push_sequence_line(std::string_view line) override { calls.push_back(fmt::format("text:{}", line)); }
+        void push_sequence_line_bytes(std::string_view line) override {
+            calls.push_back(fmt::format("bytes:{}", line));
+        }
+        void finish_record(std::string id, std::uint64_t line, std::uint64_t index) override {
+            calls.push_back(fmt::format("finish:{}:{}:{}", id, line, index));
+        }
+    };
+    RecordingSink sink;
+    StableInputHasher hasher;
+    MemoryByteLineReader reader{">a\n ac \n\u00a0d\u00e9 \n>b\r\nx\n"};
+    scan_fasta_reader(reader, sink, hasher);
+    EXPECT_EQ(sink.calls,
+              (std::vector<std::string>{"bytes:ac", "text:d\u00e9", "finish:a:1:0", "bytes:x", "finish:b:4:1"}));
+}
+
+// ---- lines, trimming and identifiers ----
+
+TEST(MemoryByteLineReader, HandsOutViewsOfLinesWithTheirLineFeeds) {
+    const std::string bytes = ">a\r\n\nAC\rGT";
+    MemoryByteLineReader reader{bytes};
+    EXPECT_EQ(reader.read_line(), ">a\r\n");
+    const std::string_view blank = reader.read_line();
+    EXPECT_EQ(blank, "\n");
+    EXPECT_EQ(blank.data(), bytes.data() + 4);
+    EXPECT_EQ(reader.read_line(), "AC\rGT");
+    EXPECT_EQ(reader.read_line(), "");
+    EXPECT_EQ(reader.read_line(), "");
+}
+
+struct TrimCase {
+    std::string_view line;
+    std::string_view trimmed;
+    bool is_ascii;
+};
+
+class TrimFastaLineBytes : public testing::TestWithParam<TrimCase> {};
+
+TEST_P(TrimFastaLineBytes, TrimsByTheLinesAlphabet) {
+    EXPECT_EQ(trim_fasta_line_bytes(GetParam().line), (TrimmedFastaLine{GetParam().trimmed, GetParam().is_ascii}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, TrimFastaLineBytes,
+                         testing::Values(TrimCase{"  ac gt \t\r\n", "ac gt", true}, TrimCase{"\f>a\r\r\n", ">a", true},
+                                         TrimCase{"\v", "\v", true}, TrimCase{" \t\r\n", "", true},
+                                         TrimCase{"", "", true}, TrimCase{" \u00e9 \r\n\r\n", " \u00e9 ", false},
+                                         TrimCase{"\u00a0mk\u00a0\n", "\u00a0mk\u00a0", false},
+                                         TrimCase{"\xff\n\r", "\xff", false}));
+
+TEST(FastaTrim, AsciiLinesKeepVerticalTabUnicodeLinesDoNot) {
+    EXPECT_EQ(trim_fasta_line("\v>a \r"), "\v>a");
+    EXPECT_EQ(trim_fasta_line("\v>\u00e9\u3000"), ">\u00e9");
+}
 
 TEST(FastaIdentifier, AsciiAndUnicodeRules) {
     EXPECT_EQ(fasta_id_bytes_with_ascii("  id desc", true), "id");
@@ -91,12 +236,52 @@ TEST(FastaIdentifier, AsciiAndUnicodeRules) {
     EXPECT_EQ(fasta_id_bytes_with_ascii(" \t", true), std::nullopt);
     EXPECT_EQ(fasta_id_bytes_with_ascii("\u2003\u00e9x\u00a0y", false), "\u00e9x");
     EXPECT_EQ(fasta_id_bytes_with_ascii("\vid", false), "id");  // VT is Unicode white space
-    EXPECT_EQ(fasta_id_bytes_with_ascii(std::string_view{"id\xff", 3}, false), std::nullopt);
+    EXPECT_EQ(fasta_id_bytes_with_ascii("id\xff", false), std::nullopt);
 }
 
-TEST(FastaTrim, AsciiLinesKeepVerticalTabUnicodeLinesDoNot) {
-    EXPECT_EQ(trim_fasta_line("\v>a \r"), "\v>a");
-    EXPECT_EQ(trim_fasta_line("\v>\u00e9\u3000"), ">\u00e9");
+// ---- agreement of the two scanners ----
+
+using Outcome = std::variant<std::vector<ProteinSequence>, Failure>;
+
+template <typename Error, typename Parse>
+Outcome outcome_of(Parse parse) {
+    try {
+        return parse();
+    } catch (const Error& error) {
+        return failure_from(error);
+    }
+}
+
+// Random ASCII inputs (no vertical tab) built from pieces that stress the line rules.
+std::string random_ascii_fasta(std::mt19937_64& random) {
+    static constexpr std::string_view pieces[] = {">",  "> ", ">id", ">a b", "\n", "\r\n", "\r",   " ",    "\t",
+                                                  "\f", "ac", "GT",  ";",    "*",  "x",    "\x01", "\x7f", "\0"};
+    static constexpr std::string_view bytes = ">\n\r \t\facgtMKV;*-0\x01\x1f\x7f";
+    std::string text;
+    const std::size_t count = std::uniform_int_distribution<std::size_t>{0, 24}(random);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (random() % 4 == 0) {
+            text.push_back(bytes[random() % bytes.size()]);
+        } else {
+            text += pieces[random() % std::size(pieces)];
+        }
+    }
+    return text;
+}
+
+TEST(StreamAndTextScanners, AgreeOnAsciiInputWithoutVerticalTabs) {
+    std::mt19937_64 random{20240611};
+    std::size_t successes = 0;
+    for (int i = 0; i < 50000; ++i) {
+        const std::string text = random_ascii_fasta(random);
+        const Outcome expected = outcome_of<TamriError>([&] { return parse_fasta_records(text); });
+        ASSERT_EQ(outcome_of<FastaReadError>([&] { return parse_bytes(text).records; }), expected)
+            << testing::PrintToString(text);
+        successes += expected.index() == 0 ? 1 : 0;
+    }
+    // The generator must reach both sides, or the comparison proves little.
+    EXPECT_GT(successes, 2000U);
+    EXPECT_LT(successes, 48000U);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "hash.hpp"
 #include "verification/hash.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,28 +58,18 @@ TEST(StableInputHasher, FinalizingLeavesTheStateUnchanged) {
 TEST(StableInputHasher, SmallValuesKeepTheirLeadingZeros) {
     EXPECT_EQ(format_stable_input_hash(0), "fnv1a64:0000000000000000");
     EXPECT_EQ(format_stable_input_hash(0x0fffffffffffffffULL), "fnv1a64:0fffffffffffffff");
-    EXPECT_EQ(format_stable_input_hash(0xabcULL), "fnv1a64:0000000000000abc");
 }
 
-struct HashTextCase {
-    std::string_view text;
-    bool accepted;
-};
-
-class StableInputHashForm : public testing::TestWithParam<HashTextCase> {};
-
-TEST_P(StableInputHashForm, AcceptsOnlyThePrefixAndSixteenLowercaseDigits) {
-    EXPECT_EQ(is_stable_input_hash(GetParam().text), GetParam().accepted) << GetParam().text;
+TEST(StableInputHashForm, AcceptsOnlyThePrefixAndSixteenLowercaseDigits) {
+    EXPECT_TRUE(is_stable_input_hash("fnv1a64:0123456789abcdef"));
+    EXPECT_TRUE(is_stable_input_hash("fnv1a64:0000000000000000"));
+    for (const std::string_view text :
+         {"fnv1a64:0123456789ABCDEF", "fnv1a64:0123456789abcde", "fnv1a64:0123456789abcdef0",
+          "FNV1A64:0123456789abcdef", "fnv1a32:0123456789abcdef", " fnv1a64:0123456789abcde",
+          "fnv1a64:0123456789abcde ", "fnv1a64:0123456789abcdeg", "fnv1a64:", ""}) {
+        EXPECT_FALSE(is_stable_input_hash(text)) << '"' << text << '"';
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, StableInputHashForm,
-    testing::Values(HashTextCase{"fnv1a64:0123456789abcdef", true}, HashTextCase{"fnv1a64:0000000000000000", true},
-                    HashTextCase{"fnv1a64:0123456789ABCDEF", false}, HashTextCase{"fnv1a64:0123456789abcde", false},
-                    HashTextCase{"fnv1a64:0123456789abcdef0", false}, HashTextCase{"FNV1A64:0123456789abcdef", false},
-                    HashTextCase{"fnv1a32:0123456789abcdef", false}, HashTextCase{" fnv1a64:0123456789abcde", false},
-                    HashTextCase{"fnv1a64:0123456789abcde ", false}, HashTextCase{"fnv1a64:0123456789abcdeg", false},
-                    HashTextCase{"fnv1a64:", false}, HashTextCase{"", false}));
 
 // ---- SHA-256 ----
 
@@ -98,9 +89,7 @@ TEST(Sha256Digest, IncrementalFeedingEqualsOneShot) {
     for (std::size_t i = 0; i < data.size(); i += 65536) {
         sha.update(std::string_view{data}.substr(i, 65536));
     }
-    const std::string digest = sha.finish();
-    EXPECT_EQ(digest, sha256_bytes_digest(data));
-    EXPECT_EQ(digest.size(), 71U);
+    EXPECT_EQ(sha.finish(), sha256_bytes_digest(data));
 }
 
 // ---- canonical JSON ----
@@ -130,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "{\"\":4,\"Z\":3,\"z\":2,\"\xc3\xa9\":1}"},
         CanonicalCase{"prefix_key_first", R"({"ab":1,"a":2})", R"({"a":2,"ab":1})"},
         CanonicalCase{"later_duplicate_wins", R"({"k":1,"j":0,"k":2})", R"({"j":0,"k":2})"},
-        CanonicalCase{"arrays_keep_order", R"([3,1,[2,{}],[],"x"])", R"([3,1,[2,{}],[],"x"])"},
-        CanonicalCase{"scalars", "[true,false,null]", "[true,false,null]"},
+        CanonicalCase{"arrays_keep_order", R"([3,1,[2,{}],[],"x",true,false,null])",
+                      R"([3,1,[2,{}],[],"x",true,false,null])"},
         CanonicalCase{"scalar_root", " \"top\" ", R"("top")"},
         CanonicalCase{"integers", "[0,-0,-1,18446744073709551615,-9223372036854775808,9223372036854775807]",
                       "[0,0,-1,18446744073709551615,-9223372036854775808,9223372036854775807]"},
@@ -143,14 +132,6 @@ INSTANTIATE_TEST_SUITE_P(
         CanonicalCase{"unicode_escapes_become_utf8", R"(["\u00e9\ud83d\ude00"])", "[\"\xc3\xa9\xf0\x9f\x98\x80\"]"},
         CanonicalCase{"nul_in_key_and_value", R"({"a\u0000b":"\u0000"})", R"({"a\u0000b":"\u0000"})"}),
     [](const testing::TestParamInfo<CanonicalCase>& info) { return std::string{info.param.name}; });
-
-TEST(CanonicalJsonDigest, MemberOrderAndWhiteSpaceDoNotMatter) {
-    const std::string compact = R"({"id":"a","tokens":[1,2,3],"meta":{"x":null,"y":true}})";
-    const std::string reordered = "{ \"meta\": {\"y\": true, \"x\": null},\n  \"tokens\": [1, 2, 3], \"id\": \"a\" }";
-    EXPECT_EQ(sha256_canonical_json_digest(compact), sha256_canonical_json_digest(reordered));
-    EXPECT_NE(sha256_canonical_json_digest(compact), sha256_bytes_digest(compact));
-    EXPECT_NE(sha256_canonical_json_digest(compact), sha256_canonical_json_digest(R"({"id":"b"})"));
-}
 
 class NotJson : public testing::TestWithParam<std::string_view> {};
 
@@ -175,10 +156,7 @@ TEST(CanonicalJsonDigest, LargeDocumentsHashLikeTheirCanonicalText) {
     // Larger than one hand-off piece, so the digest sees the text in several updates.
     std::string json = "{";
     for (int i = 0; i < 20000; ++i) {
-        json += (i == 0 ? "" : ",");
-        json += "\"key";
-        json += std::to_string(19999 - i);
-        json += "\": [\"value\", 12345, null]";
+        json += fmt::format("{}\"key{}\": [\"value\", 12345, null]", i == 0 ? "" : ",", 19999 - i);
     }
     json += "}";
     const std::optional<std::string> canonical = canonical_json_text(json);

@@ -1,6 +1,6 @@
 #include "model_input.hpp"
 #include "error.hpp"
-#include "json/writer.hpp"
+#include "test_support.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -25,14 +25,27 @@ TokenizedProtein tokenized(std::string id, std::vector<std::uint8_t> tokens, std
     return record;
 }
 
-std::string build_failure(const std::vector<TokenizedProtein>& records, const ModelInputPolicy& policy) {
-    try {
-        (void)build_model_inputs_checked(records, policy);
-    } catch (const ModelInputBuildError& error) {
-        EXPECT_EQ(error.location(), std::nullopt);
-        return fmt::format("{}|{}", error.code(), error.message());
-    }
-    return "no failure";
+ModelInputPolicy fixed_length(std::uint64_t max_length, std::uint8_t pad_token_id) {
+    return {max_length, pad_token_id, PaddingPolicy::FixedLength};
+}
+
+ModelInputPolicy no_padding(std::uint64_t max_length, std::uint8_t pad_token_id = 0) {
+    return {max_length, pad_token_id, PaddingPolicy::NoPadding};
+}
+
+Failure build_failure(const std::vector<TokenizedProtein>& records, const ModelInputPolicy& policy) {
+    return failure_of<ModelInputBuildError>([&] { return build_model_inputs_checked(records, policy); });
+}
+
+const Failure zero_max_length{"model_input.invalid_policy",
+                              "invalid model input policy: max_length must be greater than zero", std::nullopt};
+
+Failure not_model_ready(std::string_view id, std::size_t warnings, std::size_t errors) {
+    return {"model_input.invalid_sequence",
+            fmt::format("sequence '{}' is not model-ready: {} warnings and {} errors must be resolved before building "
+                        "model input",
+                        id, warnings, errors),
+            std::nullopt};
 }
 
 // ---- padding texts ----
@@ -69,51 +82,37 @@ TEST_P(ModelInputRows, ShapesTheRow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, ModelInputRows,
-    testing::Values(
-        RowCase{"no_padding_cut", {5, 6, 7}, {2, 0, PaddingPolicy::NoPadding}, {5, 6}, {1, 1}, true},
-        RowCase{"fixed_exact_length", {5, 6}, {2, 0, PaddingPolicy::FixedLength}, {5, 6}, {1, 1}, false},
-        RowCase{"fixed_padded_with_255", {5}, {3, 255, PaddingPolicy::FixedLength}, {5, 255, 255}, {1, 0, 0}, false},
-        RowCase{"fixed_padded_with_0",
-                {3, 7, 1},
-                {5, 0, PaddingPolicy::FixedLength},
-                {3, 7, 1, 0, 0},
-                {1, 1, 1, 0, 0},
-                false},
-        RowCase{"fixed_cut_keeps_head", {1, 2, 3, 4}, {3, 9, PaddingPolicy::FixedLength}, {1, 2, 3}, {1, 1, 1}, true},
-        RowCase{"no_padding_ignores_pad_id", {4}, {3, 9, PaddingPolicy::NoPadding}, {4}, {1}, false},
-        RowCase{"no_padding_exact_length", {4, 5, 6}, {3, 0, PaddingPolicy::NoPadding}, {4, 5, 6}, {1, 1, 1}, false},
-        RowCase{"empty_tokens_fixed", {}, {2, 8, PaddingPolicy::FixedLength}, {8, 8}, {0, 0}, false},
-        RowCase{
-            "huge_max_length_no_padding", {1, 2}, {UINT64_MAX, 0, PaddingPolicy::NoPadding}, {1, 2}, {1, 1}, false}),
+    testing::Values(RowCase("no_padding_cut", {5, 6, 7}, no_padding(2), {5, 6}, {1, 1}, true),
+                    RowCase("no_padding_exact_length", {4, 5, 6}, no_padding(3), {4, 5, 6}, {1, 1, 1}, false),
+                    RowCase("no_padding_ignores_pad_id", {4}, no_padding(3, 9), {4}, {1}, false),
+                    RowCase("huge_max_length_no_padding", {1, 2}, no_padding(UINT64_MAX), {1, 2}, {1, 1}, false),
+                    RowCase("fixed_exact_length", {5, 6}, fixed_length(2, 0), {5, 6}, {1, 1}, false),
+                    RowCase("fixed_padded_with_pad_id", {5}, fixed_length(3, 255), {5, 255, 255}, {1, 0, 0}, false),
+                    RowCase("fixed_cut_keeps_head", {1, 2, 3, 4}, fixed_length(3, 9), {1, 2, 3}, {1, 1, 1}, true),
+                    RowCase("empty_tokens_fixed", {}, fixed_length(2, 8), {8, 8}, {0, 0}, false)),
     [](const testing::TestParamInfo<RowCase>& info) { return std::string{info.param.name}; });
 
 TEST(BuildModelInputsChecked, BuildsOneRowPerRecordInOrder) {
-    const std::vector<TokenizedProtein> records{tokenized("a", {1, 2, 3}), tokenized("b", {4})};
-    const ModelInputPolicy policy{2, 0, PaddingPolicy::FixedLength};
-    const ModelInput result = build_model_inputs_checked(records, policy);
-    EXPECT_EQ(result.policy, policy);
-    EXPECT_EQ(result.records,
-              (std::vector<ModelInputRecord>{{"a", {1, 2}, {1, 1}, true}, {"b", {4, 0}, {1, 0}, false}}));
+    const ModelInput result =
+        build_model_inputs_checked(std::vector{tokenized("a", {1, 2, 3}), tokenized("b", {4})}, fixed_length(2, 0));
+    EXPECT_EQ(result, (ModelInput{fixed_length(2, 0), {{"a", {1, 2}, {1, 1}, true}, {"b", {4, 0}, {1, 0}, false}}}));
 }
 
 TEST(BuildModelInputsChecked, ReadsTheIssueListsNotTheValidFlag) {
     TokenizedProtein claims_valid = tokenized("a", {1}, 0, 1);
     claims_valid.valid = true;
-    EXPECT_EQ(build_failure({claims_valid}, {4, 0, PaddingPolicy::NoPadding}),
-              "model_input.invalid_sequence|sequence 'a' is not model-ready: 0 warnings and 1 errors must be resolved "
-              "before building model input");
+    EXPECT_EQ(build_failure({claims_valid}, no_padding(4)), not_model_ready("a", 0, 1));
 
     TokenizedProtein claims_invalid = tokenized("b", {1});
     claims_invalid.valid = false;
-    EXPECT_EQ(build_model_inputs_checked(std::vector{claims_invalid}, {4, 0, PaddingPolicy::NoPadding}).records.size(),
-              1U);
+    EXPECT_EQ(build_model_inputs_checked(std::vector{claims_invalid}, no_padding(4)).records.size(), 1U);
 }
 
 struct FailureCase {
     std::string_view name;
     std::vector<TokenizedProtein> records;
     ModelInputPolicy policy;
-    std::string_view expected;
+    Failure expected;
 };
 
 class BuildFailures : public testing::TestWithParam<FailureCase> {};
@@ -125,56 +124,33 @@ TEST_P(BuildFailures, ReportTheFirstProblem) {
 INSTANTIATE_TEST_SUITE_P(
     Checks, BuildFailures,
     testing::Values(
-        FailureCase{"zero_max_length_empty_list",
-                    {},
-                    {0, 0, PaddingPolicy::NoPadding},
-                    "model_input.invalid_policy|invalid model input policy: max_length must be greater than zero"},
-        FailureCase{"policy_checked_before_records",
-                    {tokenized("a", {})},
-                    {0, 0, PaddingPolicy::FixedLength},
-                    "model_input.invalid_policy|invalid model input policy: max_length must be greater than zero"},
-        FailureCase{"empty_before_not_ready",
-                    {tokenized("e", {}, 0, 2)},
-                    {4, 0, PaddingPolicy::NoPadding},
-                    "model_input.invalid_sequence|sequence 'e' is empty and cannot be converted into model input"},
-        FailureCase{"one_warning_stays_plural",
-                    {tokenized("w", {1, 2}, 1, 0)},
-                    {4, 0, PaddingPolicy::NoPadding},
-                    "model_input.invalid_sequence|sequence 'w' is not model-ready: 1 warnings and 0 errors must be "
-                    "resolved before building model input"},
-        FailureCase{"second_of_three_fails",
-                    {tokenized("ok", {1}), tokenized("bad", {2}, 2, 3), tokenized("empty", {})},
-                    {4, 0, PaddingPolicy::NoPadding},
-                    "model_input.invalid_sequence|sequence 'bad' is not model-ready: 2 warnings and 3 errors must be "
-                    "resolved before building model input"}),
+        FailureCase("zero_max_length_empty_list", {}, no_padding(0), zero_max_length),
+        FailureCase("policy_checked_before_records", {tokenized("a", {})}, fixed_length(0, 0), zero_max_length),
+        FailureCase("empty_before_not_ready", {tokenized("e", {}, 0, 2)}, no_padding(4),
+                    Failure{"model_input.invalid_sequence",
+                            "sequence 'e' is empty and cannot be converted into model input", std::nullopt}),
+        FailureCase("one_warning_stays_plural", {tokenized("w", {1, 2}, 1, 0)}, no_padding(4),
+                    not_model_ready("w", 1, 0)),
+        FailureCase("second_of_three_fails",
+                    {tokenized("ok", {1}), tokenized("bad", {2}, 2, 3), tokenized("empty", {})}, no_padding(4),
+                    not_model_ready("bad", 2, 3))),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string{info.param.name}; });
 
 // ---- JSON ----
 
 TEST(ModelInputJson, WritesKeysInTheirFixedOrder) {
     const ModelInput result = build_model_inputs_checked(
-        std::vector{tokenized("seq1", {3, 7, 1}), tokenized("s\"2", {9})}, {5, 0, PaddingPolicy::FixedLength});
+        std::vector{tokenized("seq1", {3, 7, 1, 4}), tokenized("s\"2", {9})}, fixed_length(3, 0));
     EXPECT_EQ(model_input_to_json(result),
-              R"({"policy":{"max_length":5,"pad_token_id":0,"padding":"fixed_length"},"records":[)"
-              R"({"id":"seq1","input_ids":[3,7,1,0,0],"attention_mask":[1,1,1,0,0],"truncated":false},)"
-              R"({"id":"s\"2","input_ids":[9,0,0,0,0],"attention_mask":[1,0,0,0,0],"truncated":false}]})");
+              R"({"policy":{"max_length":3,"pad_token_id":0,"padding":"fixed_length"},"records":[)"
+              R"({"id":"seq1","input_ids":[3,7,1],"attention_mask":[1,1,1],"truncated":true},)"
+              R"({"id":"s\"2","input_ids":[9,0,0],"attention_mask":[1,0,0],"truncated":false}]})");
 }
 
 TEST(ModelInputJson, EmptyListHasEmptyRecords) {
-    const ModelInput result =
-        build_model_inputs_checked(std::vector<TokenizedProtein>{}, {7, 255, PaddingPolicy::NoPadding});
+    const ModelInput result = build_model_inputs_checked(std::vector<TokenizedProtein>{}, no_padding(7, 255));
     EXPECT_EQ(model_input_to_json(result),
               R"({"policy":{"max_length":7,"pad_token_id":255,"padding":"no_padding"},"records":[]})");
-}
-
-TEST(ModelInputJson, RecordsEmbedAsValues) {
-    json::JsonWriter writer;
-    writer.begin_array();
-    write_json(writer, ModelInputRecord{"a", {2, 1}, {1, 1}, true});
-    write_json(writer, ModelInputRecord{"b", {}, {}, false});
-    writer.end_array();
-    EXPECT_EQ(writer.text(), R"([{"id":"a","input_ids":[2,1],"attention_mask":[1,1],"truncated":true},)"
-                             R"({"id":"b","input_ids":[],"attention_mask":[],"truncated":false}])");
 }
 
 }  // namespace

@@ -7,7 +7,6 @@ namespace tamri {
 namespace {
 
 TEST(Normalization, AsciiDropsFiveWhiteSpaceBytesAndUpperCases) {
-    EXPECT_EQ(normalize_sequence("acgt"), "ACGT");
     EXPECT_EQ(normalize_sequence(" a c\tg\r\n"), "ACG");
     EXPECT_EQ(normalize_sequence("a\fb"), "AB");
     EXPECT_EQ(normalize_sequence("A\vC"), "A\vC");
@@ -29,9 +28,7 @@ TEST(Normalization, AppendsToExistingBuffers) {
 }
 
 TEST(Normalization, BytesKeepInvalidUtf8AndVerticalTab) {
-    EXPECT_EQ(normalize_sequence_bytes(std::string_view{"a\xff c\v\xc3\n", 7}), std::string_view("A\xff"
-                                                                                                 "C\v\xc3",
-                                                                                                 5));
+    EXPECT_EQ(normalize_sequence_bytes("a\377 c\v\303\n"), "A\377C\v\303");
 }
 
 struct DetectionCase {

@@ -13,28 +13,11 @@ import pytest
 import tamri
 
 MODULE_ATTRIBUTES = [
-    "ResidueIssue",
-    "ValidatedSequence",
-    "ProteinSequence",
-    "SequenceValidationReport",
-    "TokenizedProtein",
-    "ModelInput",
-    "ModelInputRecord",
-    "SequenceWorkflowOutput",
-    "TamriError",
-    "parse_fasta_records",
-    "validate_fasta_input",
-    "validate_fasta_input_with_kind",
-    "tokenize_fasta_records",
-    "tokenize_protein",
-    "build_model_inputs_checked",
-    "prepare_workflow",
-    "prepare_workflow_from_fasta",
-    "inspect_package_manifest",
-    "validate_package_manifest",
-    "validate_package_manifest_artifacts",
-    "validate_package_manifest_file",
-    "plan_runtime_bridge",
+    "ResidueIssue", "ValidatedSequence", "ProteinSequence", "SequenceValidationReport", "TokenizedProtein", "ModelInput",
+    "ModelInputRecord", "SequenceWorkflowOutput", "TamriError", "parse_fasta_records", "validate_fasta_input",
+    "validate_fasta_input_with_kind", "tokenize_fasta_records", "tokenize_protein", "build_model_inputs_checked",
+    "prepare_workflow", "prepare_workflow_from_fasta", "inspect_package_manifest", "validate_package_manifest",
+    "validate_package_manifest_artifacts", "validate_package_manifest_file", "plan_runtime_bridge",
 ]
 
 SIGNATURES = {
@@ -44,6 +27,8 @@ SIGNATURES = {
     "tokenize_fasta_records": "(fasta_text, profile='protein-20')",
     "tokenize_protein": "(sequence, id='user', profile='protein-20')",
     "build_model_inputs_checked": "(tokenized, max_length, pad_token_id=0, padding='no_padding')",
+    "ResidueIssue": "(residue, position)",
+    "ValidatedSequence": "(id, sequence, alphabet='protein-20', valid=True, warnings=None, errors=None)",
     "ProteinSequence": "(id, sequence)",
     "TokenizedProtein": "(id, tokens, length=None, alphabet='protein-20', valid=True, warnings=None, errors=None)",
     "ModelInputRecord": "(id, input_ids, attention_mask, truncated)",
@@ -95,26 +80,135 @@ def test_errors_carry_code_message_and_location_in_that_order():
     with pytest.raises(tamri.TamriError) as caught:
         tamri.parse_fasta_records(">a\nAC\n>  \nGG")
     error = caught.value
-    assert list(vars(error)) == ["code", "message", "location"]
-    assert error.args == ("FASTA record at index 1 has an empty identifier",)
-    assert str(error) == error.message
-    assert error.code == "fasta.missing_identifier"
-    assert list(error.location.items()) == [("line", 3), ("record_index", 1)]
+    assert list(vars(error).items()) == [("code", "fasta.missing_identifier"),
+                                         ("message", "FASTA record at index 1 has an empty identifier"),
+                                         ("location", {"line": 3, "record_index": 1})]
+    assert list(error.location) == ["line", "record_index"]
+    assert error.args == (error.message,) and str(error) == error.message
 
 
-def test_module_classes_follow_the_class_conventions():
-    record = tamri.ProteinSequence("identifier", "sequence text")
+CLASS_INSTANCES = {
+    "ResidueIssue": lambda: tamri.ResidueIssue("A", 1),
+    "ValidatedSequence": lambda: tamri.ValidatedSequence("x", "MK"),
+    "ProteinSequence": lambda: tamri.ProteinSequence("identifier", "sequence text"),
+    "SequenceValidationReport": lambda: tamri.validate_fasta_input(">a\nM\n"),
+    "TokenizedProtein": lambda: tamri.TokenizedProtein("p", [1]),
+    "ModelInput": lambda: tamri.build_model_inputs_checked([], 1),
+    "ModelInputRecord": lambda: tamri.ModelInputRecord("r", [1], [1], False),
+}
+
+
+@pytest.mark.parametrize("name", CLASS_INSTANCES)
+def test_module_classes_follow_the_class_conventions(name):
+    instance = CLASS_INSTANCES[name]()
+    attributes = [attribute for attribute in dir(instance) if not attribute.startswith("__")]
+    assert attributes
+    for attribute in attributes:
+        with pytest.raises(AttributeError):
+            setattr(instance, attribute, None)
     with pytest.raises(AttributeError):
-        record.id = "other"
-    with pytest.raises(AttributeError):
-        record.extra = 1
-    assert not hasattr(record, "__dict__")
+        instance.extra = 1
+    assert not hasattr(instance, "__dict__")
     with pytest.raises(TypeError):
-        weakref.ref(record)
+        weakref.ref(instance)
     with pytest.raises(TypeError):
-        type("Sub", (tamri.ProteinSequence,), {})
-    assert record.id is not record.id
-    assert record == record and record != tamri.ProteinSequence("identifier", "sequence text")
+        type("Sub", (type(instance),), {})
+    assert instance == instance and instance != CLASS_INSTANCES[name]()
+
+
+def issue_view(issue):
+    return issue.residue, issue.position
+
+
+# Reading an attribute builds a new object; `view` makes the items of two copies comparable.
+@pytest.mark.parametrize("make, attribute, view", [
+    (lambda: tamri.ProteinSequence("identifier", "sequence text"), "id", None),
+    (lambda: tamri.validate_fasta_input(">a\nMKX\n"), "sequences", lambda sequence: sequence.id),
+    (lambda: tamri.validate_fasta_input(">a\nMKX\n").sequences[0], "warnings", issue_view),
+    (lambda: tamri.tokenize_protein("MXB*"), "tokens", int),
+    (lambda: tamri.tokenize_protein("MXB*"), "warnings", issue_view),
+    (lambda: tamri.tokenize_protein("MXB*"), "errors", issue_view),
+    (lambda: tamri.build_model_inputs_checked([tamri.TokenizedProtein("a", [1]), tamri.TokenizedProtein("b", [2])], 3),
+     "records", lambda record: (record.id, record.input_ids, record.attention_mask, record.truncated)),
+    (lambda: tamri.ModelInputRecord("r", [1, 2], [1, 1], True), "attention_mask", int),
+])
+def test_attributes_are_fresh_on_every_access(make, attribute, view):
+    instance = make()
+    first, second = getattr(instance, attribute), getattr(instance, attribute)
+    assert first is not second and first
+    if view is not None:
+        assert [view(item) for item in first] == [view(item) for item in second]
+        assert view is int or not any(a is b for a, b in zip(first, second))
+        first.clear()
+        assert [view(item) for item in getattr(instance, attribute)] == [view(item) for item in second]
+
+
+# Wrong arguments are the interpreter's own errors, never TamriError; None stands for its own wording.
+@pytest.mark.parametrize("call, error, message", [
+    (lambda: tamri.parse_fasta_records(b">a\nAC"), TypeError, "argument 'fasta_text': 'bytes' object cannot be converted to 'str'"),
+    (lambda: tamri.parse_fasta_records(), TypeError, "parse_fasta_records() missing 1 required positional argument: 'fasta_text'"),
+    (lambda: tamri.parse_fasta_records("a", "b"), TypeError, "parse_fasta_records() takes 1 positional argument but 2 were given"),
+    (lambda: tamri.parse_fasta_records("a", fasta_text="b"), TypeError,
+     "parse_fasta_records() got multiple values for argument 'fasta_text'"),
+    (lambda: tamri.parse_fasta_records(text="a"), TypeError, "parse_fasta_records() got an unexpected keyword argument 'text'"),
+    (lambda: tamri.ProteinSequence(), TypeError, "ProteinSequence() missing 2 required positional arguments: 'id' and 'sequence'"),
+    (lambda: tamri.ProteinSequence("a", sequence=1), TypeError, "argument 'sequence': 'int' object cannot be converted to 'str'"),
+    (lambda: tamri.ProteinSequence("a", "b", "c"), TypeError, "ProteinSequence() takes 2 positional arguments but 3 were given"),
+    (lambda: tamri.ResidueIssue(65, -1), TypeError, "argument 'residue': 'int' object cannot be converted to 'str'"),
+    (lambda: tamri.ResidueIssue("A", -1), OverflowError, "can't convert negative int to unsigned"),
+    (lambda: tamri.ValidatedSequence("x", "y", warnings="X"), TypeError,
+     "argument 'warnings': a 'str' cannot be taken as a list of 'ResidueIssue'"),
+    (lambda: tamri.ValidatedSequence("x", "y", errors=[tamri.ResidueIssue("X", 1), "X"]), TypeError,
+     "argument 'errors': 'str' object cannot be converted to 'ResidueIssue'"),
+    (lambda: tamri.ValidatedSequence("x", "y", errors=3), TypeError,
+     "argument 'errors': 'int' object cannot be converted to 'Sequence'"),
+    (lambda: tamri.ValidatedSequence("x", "y", valid=1), TypeError, "argument 'valid': 'int' object cannot be converted to 'bool'"),
+    # The text is converted before the kind or the profile is judged.
+    (lambda: tamri.validate_fasta_input_with_kind(b">a\nM", 1), TypeError,
+     "argument 'fasta_text': 'bytes' object cannot be converted to 'str'"),
+    (lambda: tamri.validate_fasta_input_with_kind("", None), TypeError,
+     "argument 'kind': 'NoneType' object cannot be converted to 'str'"),
+    (lambda: tamri.validate_fasta_input_with_kind(">a\nM"), TypeError,
+     "validate_fasta_input_with_kind() missing 1 required positional argument: 'kind'"),
+    (lambda: tamri.tokenize_fasta_records(b">a\nAC", "bad profile"), TypeError,
+     "argument 'fasta_text': 'bytes' object cannot be converted to 'str'"),
+    (lambda: tamri.tokenize_protein(sequence=b"MK"), TypeError, "argument 'sequence': 'bytes' object cannot be converted to 'str'"),
+    (lambda: tamri.tokenize_protein("MK", profile=None), TypeError,
+     "argument 'profile': 'NoneType' object cannot be converted to 'str'"),
+    (lambda: tamri.tokenize_protein("MK", kind="dna"), TypeError, "tokenize_protein() got an unexpected keyword argument 'kind'"),
+    (lambda: tamri.TokenizedProtein("p", "ABC"), TypeError, "argument 'tokens': a 'str' cannot be taken as a list of 'int'"),
+    (lambda: tamri.TokenizedProtein("p", [1, 2**64]), OverflowError, None),
+    (lambda: tamri.TokenizedProtein("p", [1.0]), TypeError,
+     "argument 'tokens': 'float' object cannot be interpreted as an integer"),
+    (lambda: tamri.TokenizedProtein("p", [], length=-1), OverflowError, None),
+    (lambda: tamri.TokenizedProtein("p", [], valid=1), TypeError, "argument 'valid': 'int' object cannot be converted to 'bool'"),
+    (lambda: tamri.TokenizedProtein("p", [], errors=["X"]), TypeError,
+     "argument 'errors': 'str' object cannot be converted to 'ResidueIssue'"),
+    (lambda: tamri.ModelInputRecord("r", "12", [], False), TypeError,
+     "argument 'input_ids': a 'str' cannot be taken as a list of 'int'"),
+    (lambda: tamri.ModelInputRecord("r", [], [-1], False), OverflowError, None),
+    (lambda: tamri.ModelInputRecord("r", [], [], 0), TypeError, "argument 'truncated': 'int' object cannot be converted to 'bool'"),
+    (lambda: tamri.build_model_inputs_checked("ABC", 2), TypeError,
+     "argument 'tokenized': a 'str' cannot be taken as a list of 'TokenizedProtein'"),
+    (lambda: tamri.build_model_inputs_checked([tamri.ProteinSequence("a", "MK")], 2), TypeError,
+     "argument 'tokenized': 'ProteinSequence' object cannot be converted to 'TokenizedProtein'"),
+    (lambda: tamri.build_model_inputs_checked([], -1), OverflowError, None),
+    (lambda: tamri.build_model_inputs_checked([], "2"), TypeError,
+     "argument 'max_length': 'str' object cannot be interpreted as an integer"),
+    (lambda: tamri.build_model_inputs_checked([], 2, 256), OverflowError, "unsigned byte integer is greater than maximum"),
+    # Arguments are converted before the padding text and the core checks.
+    (lambda: tamri.build_model_inputs_checked([], 0, 256, "bad"), OverflowError, "unsigned byte integer is greater than maximum"),
+    (lambda: tamri.build_model_inputs_checked([], 2, 0, b"no_padding"), TypeError,
+     "argument 'padding': 'bytes' object cannot be converted to 'str'"),
+    (lambda: tamri.build_model_inputs_checked([tamri.TokenizedProtein("p", [300])], 0, 0, None), TypeError,
+     "argument 'padding': 'NoneType' object cannot be converted to 'str'"),
+])
+def test_argument_failures_use_the_interpreter_wording(call, error, message):
+    with pytest.raises(error) as raised:
+        call()
+    assert type(raised.value) is error
+    if message is not None:
+        assert str(raised.value) == message
 
 
 @pytest.mark.parametrize("name", ["SequenceValidationReport", "ModelInput", "SequenceWorkflowOutput"])
