@@ -36,11 +36,15 @@ TEST(JsonWriter, EscapesOnlyWhatJsonRequires) {
 }
 
 TEST(JsonWriter, ByteArraysReadLikeArraysOfIntegers) {
+    // Mixed values, then runs of equal values (as in masks and padding) at every alignment.
     std::vector<std::uint8_t> values{0, 9, 10, 99, 100, 255};
     for (int i = 0; i < 3000; ++i) {
         values.push_back(static_cast<std::uint8_t>(i * 37));
     }
-    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{6}, values.size()}) {
+    for (const std::uint8_t value : {1, 0, 255, 42, 7}) {
+        values.insert(values.end(), 9 + value % 13, value);
+    }
+    for (std::size_t size = 0; size <= values.size(); size += size < 64 ? 1 : 997) {
         const std::span<const std::uint8_t> some = std::span{values}.first(size);
         json::JsonWriter by_value;
         by_value.begin_array();

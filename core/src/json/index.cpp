@@ -1,6 +1,5 @@
 #include "json/index.hpp"
 
-#include "text/ascii.hpp"
 #include "text/utf8.hpp"
 
 #include <fmt/format.h>
@@ -46,7 +45,7 @@ std::uint32_t JsonIndex::add_slot(std::size_t begin, std::size_t value_begin) {
 void JsonIndex::begin_member(std::string_view text, std::size_t begin) {
     const std::uint32_t previous = containers_[open_.back()].last_slot;
     const std::uint32_t id = add_slot(begin, text.size());
-    if (previous != none && !(key(text, slots_[previous]) < key(text, slots_[id]))) {
+    if (previous != none && !key_precedes(key(text, slots_[previous]), key(text, slots_[id]))) {
         containers_[open_.back()].canonical_as_written = false;
     }
 }
@@ -80,8 +79,8 @@ void JsonIndex::end_container(std::size_t offset) {
     }
 }
 
-void JsonIndex::check_string(std::size_t offset, std::string_view value) {
-    if (failure_ || text::is_ascii(value)) {
+void JsonIndex::check_non_ascii_string(std::size_t offset, std::string_view value) {
+    if (failure_) {
         return;
     }
     if (const std::optional<text::Utf8Error> error = text::validate_utf8(value)) {

@@ -46,6 +46,14 @@ public:
         return text.substr(member.begin + 1, member.value_begin - member.begin - 3);
     }
 
+    // The byte order of keys that the canonical form sorts by; most keys differ in their first byte.
+    [[nodiscard]] static bool key_precedes(std::string_view a, std::string_view b) noexcept {
+        if (!a.empty() && !b.empty() && a.front() != b.front()) {
+            return static_cast<unsigned char>(a.front()) < static_cast<unsigned char>(b.front());
+        }
+        return a < b;
+    }
+
     // The slots of a container in written order.
     [[nodiscard]] std::vector<std::uint32_t> members(std::uint32_t container) const;
     [[nodiscard]] std::optional<std::uint32_t> find_member(std::string_view text, std::uint32_t object,
@@ -59,7 +67,8 @@ public:
     void end_single_value(std::size_t offset);
     void begin_container(bool is_object);
     void end_container(std::size_t offset);
-    void check_string(std::size_t offset, std::string_view value);
+    // For a string written at `offset` that holds bytes above 0x7F.
+    void check_non_ascii_string(std::size_t offset, std::string_view value);
 
 private:
     std::uint32_t add_slot(std::size_t begin, std::size_t value_begin);

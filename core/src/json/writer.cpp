@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace tamri::json {
@@ -35,11 +36,58 @@ void append_escape(std::string& out, char ch) {
     }
 }
 
-// "0," to "255,": each value's decimal digits and the comma that follows it.
+// Tests eight bytes at once for a control character, '"' or '\\' (exact: a borrow can only
+// add false hits above a true one).
+constexpr std::uint64_t every_byte = 0x0101010101010101ULL;
+constexpr std::uint64_t high_bits = 0x8080808080808080ULL;
+
+constexpr bool word_needs_escape(std::uint64_t word) noexcept {
+    const auto has_zero_byte = [](std::uint64_t value) { return ((value - every_byte) & ~value & high_bits) != 0; };
+    const bool has_control = ((word - every_byte * 0x20U) & ~word & high_bits) != 0;
+    return has_control || has_zero_byte(word ^ (every_byte * '"')) || has_zero_byte(word ^ (every_byte * '\\'));
+}
+
+// Appends the quoted, escaped string and tells whether it holds bytes above 0x7F. Sequences and
+// identifiers rarely need an escape, so runs of plain bytes are found a word at a time and
+// appended whole.
+bool append_escaped_string(std::string& out, std::string_view value) {
+    out.push_back('"');
+    std::uint64_t seen = 0;
+    std::size_t run = 0;
+    std::size_t i = 0;
+    const auto escape_bytes_up_to = [&](std::size_t end) {
+        for (; i < end; ++i) {
+            seen |= static_cast<unsigned char>(value[i]);
+            if (needs_escape[static_cast<unsigned char>(value[i])]) {
+                out.append(value.substr(run, i - run));
+                append_escape(out, value[i]);
+                run = i + 1;
+            }
+        }
+    };
+    while (i + 8 <= value.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, value.data() + i, sizeof word);
+        seen |= word;
+        if (word_needs_escape(word)) {
+            escape_bytes_up_to(i + 8);
+        } else {
+            i += 8;
+        }
+    }
+    escape_bytes_up_to(value.size());
+    out.append(value.substr(run));
+    out.push_back('"');
+    return (seen & high_bits) != 0;
+}
+
+// "0," to "255,": each value's decimal digits and the comma after it, with room to be stored as
+// one eight-byte word.
 struct DecimalText {
-    std::array<char, 4> text;
+    std::array<char, 7> text;
     std::uint8_t size;
 };
+static_assert(sizeof(DecimalText) == 8);
 
 constexpr std::array<DecimalText, 256> decimal_texts = [] {
     std::array<DecimalText, 256> table{};
@@ -59,24 +107,55 @@ constexpr std::array<DecimalText, 256> decimal_texts = [] {
     return table;
 }();
 
+// Eight equal values, the usual case in attention masks and padding, written as one copy.
+struct RepeatedDecimalText {
+    std::array<char, 8 * 4> text;
+    std::uint8_t size;
+};
+
+constexpr std::array<RepeatedDecimalText, 256> repeated_decimal_texts = [] {
+    std::array<RepeatedDecimalText, 256> table{};
+    for (std::size_t value = 0; value < table.size(); ++value) {
+        const DecimalText& once = decimal_texts[value];
+        for (std::size_t copy = 0; copy < 8; ++copy) {
+            std::copy_n(once.text.begin(), once.size, table[value].text.begin() + copy * once.size);
+        }
+        table[value].size = static_cast<std::uint8_t>(8 * once.size);
+    }
+    return table;
+}();
+
 // Values per piece appended to the text: rows of model input are a few thousand values long.
 constexpr std::size_t byte_array_chunk = 1024;
+constexpr std::size_t byte_array_chunk_bytes = byte_array_chunk * 4 + sizeof(RepeatedDecimalText::text);
+
+// Writes each value and a comma from `out` on; entries are stored whole and only their own
+// characters kept, so `out` needs room for one whole entry beyond the text.
+char* write_decimal_values(std::span<const std::uint8_t> values, char* out) noexcept {
+    const auto write_one = [&out](std::uint8_t value) {
+        std::memcpy(out, &decimal_texts[value], sizeof(DecimalText));
+        out += decimal_texts[value].size;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= values.size(); i += 8) {
+        std::uint64_t group;
+        std::memcpy(&group, values.data() + i, sizeof group);
+        if (group == every_byte * values[i]) {
+            std::memcpy(out, repeated_decimal_texts[values[i]].text.data(), sizeof(RepeatedDecimalText::text));
+            out += repeated_decimal_texts[values[i]].size;
+            continue;
+        }
+        std::for_each(values.begin() + static_cast<std::ptrdiff_t>(i),
+                      values.begin() + static_cast<std::ptrdiff_t>(i + 8), write_one);
+    }
+    std::for_each(values.begin() + static_cast<std::ptrdiff_t>(i), values.end(), write_one);
+    return out;
+}
 
 }  // namespace
 
 void append_json_string(std::string& out, std::string_view value) {
-    out.push_back('"');
-    // Sequences and identifiers rarely need an escape, so plain runs are appended whole.
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (needs_escape[static_cast<unsigned char>(value[i])]) {
-            out.append(value.substr(run, i - run));
-            append_escape(out, value[i]);
-            run = i + 1;
-        }
-    }
-    out.append(value.substr(run));
-    out.push_back('"');
+    append_escaped_string(out, value);
 }
 
 void JsonWriter::separate() {
@@ -106,10 +185,10 @@ void JsonWriter::after_single_value() {
 }
 
 void JsonWriter::write_string(std::string_view value) {
-    if (index_ != nullptr) {
-        index_->check_string(out_.size(), value);
+    const std::size_t offset = out_.size();
+    if (append_escaped_string(out_, value) && index_ != nullptr) {
+        index_->check_non_ascii_string(offset, value);
     }
-    append_json_string(out_, value);
 }
 
 JsonWriter& JsonWriter::begin_object() {
@@ -206,15 +285,11 @@ JsonWriter& JsonWriter::null() {
 JsonWriter& JsonWriter::byte_array(std::span<const std::uint8_t> values) {
     before_value();
     out_.push_back('[');
-    std::array<char, byte_array_chunk * 4> chunk;
+    std::array<char, byte_array_chunk_bytes> chunk;
     for (std::size_t start = 0; start < values.size(); start += byte_array_chunk) {
-        char* out = chunk.data();
-        for (const std::uint8_t value : values.subspan(start, std::min(byte_array_chunk, values.size() - start))) {
-            // Every entry has room for four characters; only its own are kept.
-            std::memcpy(out, decimal_texts[value].text.data(), 4);
-            out += decimal_texts[value].size;
-        }
-        out_.append(chunk.data(), out);
+        char* const end =
+            write_decimal_values(values.subspan(start, std::min(byte_array_chunk, values.size() - start)), chunk.data());
+        out_.append(chunk.data(), end);
     }
     if (values.empty()) {
         out_.push_back(']');

@@ -80,8 +80,13 @@ private:
     // Nested objects use order_ beyond `end` and leave it as they found it.
     void object(std::size_t start) {
         const std::size_t end = order_.size();
-        std::stable_sort(order_.begin() + static_cast<std::ptrdiff_t>(start), order_.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+        // Slot ids grow in written order, so they settle equal keys; std::sort does not allocate.
+        std::sort(order_.begin() + static_cast<std::ptrdiff_t>(start), order_.end(),
+                  [this](std::uint32_t a, std::uint32_t b) {
+                      const std::string_view key_a = key(a);
+                      const std::string_view key_b = key(b);
+                      return json::JsonIndex::key_precedes(key_a, key_b) || (key_a == key_b && a < b);
+                  });
         piece("{");
         bool first = true;
         for (std::size_t i = start; i < end; ++i) {
