@@ -10,15 +10,13 @@ namespace {
 
 constexpr std::string_view zero_max_length_reason = "max_length must be greater than zero";
 
-void write_byte_array(json::JsonWriter& writer, const std::vector<std::uint8_t>& values) {
-    writer.begin_array();
-    for (const std::uint8_t value : values) {
-        writer.unsigned_integer(value);
-    }
-    writer.end_array();
-}
-
 }  // namespace
+
+void check_model_input_policy(const ModelInputPolicy& policy) {
+    if (policy.max_length == 0) {
+        throw ModelInputBuildError::invalid_policy(std::string{zero_max_length_reason});
+    }
+}
 
 ModelInputRecord model_input_from_tokenized(const TokenizedProtein& tokenized, const ModelInputPolicy& policy) {
     const std::vector<std::uint8_t>& tokens = tokenized.tokens;
@@ -39,9 +37,7 @@ ModelInputRecord model_input_from_tokenized(const TokenizedProtein& tokenized, c
 }
 
 ModelInput build_model_inputs_checked(std::span<const TokenizedProtein> tokenized, const ModelInputPolicy& policy) {
-    if (policy.max_length == 0) {
-        throw ModelInputBuildError::invalid_policy(std::string{zero_max_length_reason});
-    }
+    check_model_input_policy(policy);
     ModelInput model_input{policy, {}};
     model_input.records.reserve(tokenized.size());
     for (const TokenizedProtein& record : tokenized) {
@@ -68,11 +64,16 @@ void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy) {
 }
 
 void write_json(json::JsonWriter& writer, const ModelInputRecord& record) {
-    writer.begin_object().key("id").string(record.id).key("input_ids");
-    write_byte_array(writer, record.input_ids);
-    writer.key("attention_mask");
-    write_byte_array(writer, record.attention_mask);
-    writer.key("truncated").boolean(record.truncated).end_object();
+    writer.begin_object()
+        .key("id")
+        .string(record.id)
+        .key("input_ids")
+        .byte_array(record.input_ids)
+        .key("attention_mask")
+        .byte_array(record.attention_mask)
+        .key("truncated")
+        .boolean(record.truncated)
+        .end_object();
 }
 
 void write_json(json::JsonWriter& writer, const ModelInput& model_input) {

@@ -50,6 +50,9 @@ struct ModelInput {
     friend bool operator==(const ModelInput&, const ModelInput&) = default;
 };
 
+// InvalidPolicy for a zero `max_length`.
+void check_model_input_policy(const ModelInputPolicy& policy);
+
 // Rows for every tokenized sequence, or ModelInputBuildError for the first problem: a zero
 // `max_length` (checked before any record), then per record in order an empty token list, then
 // any warning or error. Nothing is returned unless every record is usable.

@@ -6,6 +6,7 @@
 #include "sequence.hpp"
 #include "tokenizer.hpp"
 #include "types.hpp"
+#include "workflow.hpp"
 
 #include <array>
 #include <cstdint>
@@ -16,15 +17,21 @@ namespace {
 
 PyObject* build_module() {
     static PyMethodDef methods[] = {
-        parse_fasta_records_method,     validate_fasta_input_method, validate_fasta_input_with_kind_method,
-        tokenize_fasta_records_method,  tokenize_protein_method,     build_model_inputs_checked_method,
+        parse_fasta_records_method,
+        validate_fasta_input_method,
+        validate_fasta_input_with_kind_method,
+        tokenize_fasta_records_method,
+        tokenize_protein_method,
+        build_model_inputs_checked_method,
+        prepare_workflow_method,
+        prepare_workflow_from_fasta_method,
         {nullptr, nullptr, 0, nullptr},
     };
     // No per-module state: a second initialization in this process hands back the same module.
     static PyModuleDef definition{PyModuleDef_HEAD_INIT, "tamri", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
     PyRef module = PyRef::steal(PyModule_Create(&definition));
-    const std::array<std::span<const ModuleClass>, 3> families{sequence_classes, tokenizer_classes,
-                                                               model_input_classes};
+    const std::array<std::span<const ModuleClass>, 4> families{sequence_classes, tokenizer_classes, model_input_classes,
+                                                               workflow_classes};
     for (const std::span<const ModuleClass> family : families) {
         for (const ModuleClass& module_class : family) {
             PyObject* type = reinterpret_cast<PyObject*>(module_class.type());

@@ -27,6 +27,8 @@ SIGNATURES = {
     "tokenize_fasta_records": "(fasta_text, profile='protein-20')",
     "tokenize_protein": "(sequence, id='user', profile='protein-20')",
     "build_model_inputs_checked": "(tokenized, max_length, pad_token_id=0, padding='no_padding')",
+    "prepare_workflow": "(input_hash, records, max_length, pad_token_id=0, padding='no_padding', profile='protein-20')",
+    "prepare_workflow_from_fasta": "(fasta_text, max_length, pad_token_id=0, padding='no_padding', profile='protein-20')",
     "ResidueIssue": "(residue, position)",
     "ValidatedSequence": "(id, sequence, alphabet='protein-20', valid=True, warnings=None, errors=None)",
     "ProteinSequence": "(id, sequence)",
@@ -95,6 +97,7 @@ CLASS_INSTANCES = {
     "TokenizedProtein": lambda: tamri.TokenizedProtein("p", [1]),
     "ModelInput": lambda: tamri.build_model_inputs_checked([], 1),
     "ModelInputRecord": lambda: tamri.ModelInputRecord("r", [1], [1], False),
+    "SequenceWorkflowOutput": lambda: tamri.prepare_workflow_from_fasta(">a\nMK\n", 2),
 }
 
 
@@ -131,6 +134,8 @@ def issue_view(issue):
     (lambda: tamri.build_model_inputs_checked([tamri.TokenizedProtein("a", [1]), tamri.TokenizedProtein("b", [2])], 3),
      "records", lambda record: (record.id, record.input_ids, record.attention_mask, record.truncated)),
     (lambda: tamri.ModelInputRecord("r", [1, 2], [1, 1], True), "attention_mask", int),
+    (lambda: tamri.prepare_workflow_from_fasta(">a\nMK\n>b\nM\n", 2, padding="fixed_length"), "records",
+     lambda record: (record.id, record.input_ids, record.attention_mask, record.truncated)),
 ])
 def test_attributes_are_fresh_on_every_access(make, attribute, view):
     instance = make()

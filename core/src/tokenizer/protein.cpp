@@ -167,11 +167,9 @@ void write_json(json::JsonWriter& writer, const TokenizedProtein& tokenized) {
         .key("valid")
         .boolean(tokenized.valid)
         .key("tokens")
+        .byte_array(tokenized.tokens)
+        .key("warnings")
         .begin_array();
-    for (const std::uint8_t token : tokenized.tokens) {
-        writer.unsigned_integer(token);
-    }
-    writer.end_array().key("warnings").begin_array();
     for (const ResidueIssue& issue : tokenized.warnings) {
         write_json(writer, issue);
     }

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "fasta.hpp"
+#include "fasta_scan.hpp"
+#include "model_input.hpp"
+#include "tokenizer/types.hpp"
+#include "workflow/output.hpp"
+#include "workflow/reproducibility.hpp"
+
+#include <concepts>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace tamri {
+
+// A run's output and its compact JSON, which is written once; the caller may move both out.
+struct SequenceWorkflowResult {
+    SequenceWorkflowOutput output;
+    std::string report_json;
+};
+
+// Runs validation, tokenization, readiness and (when every record is ready) model-input building
+// over the records, with provenance and digests. Throws ModelInputBuildError for an input hash
+// that is not "fnv1a64:" and 16 lowercase hexadecimal digits (checked first), for a zero
+// `max_length`, and for a failure of model-input building; unusable records are reported in the
+// output instead. Identifiers and invocation texts are read as UTF-8, invalid sequences becoming
+// U+FFFD, so that the output is always JSON.
+[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_with_config(std::string input_hash,
+                                                                              std::span<const ProteinSequence> records,
+                                                                              const ModelInputPolicy& policy,
+                                                                              const ProteinTokenizerConfig& config,
+                                                                              SequenceWorkflowInvocation invocation);
+
+// The same over records the workflow may consume: their sequences move into the validation block.
+[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_with_config(std::string input_hash,
+                                                                              std::vector<ProteinSequence>&& records,
+                                                                              const ModelInputPolicy& policy,
+                                                                              const ProteinTokenizerConfig& config,
+                                                                              SequenceWorkflowInvocation invocation);
+
+// The settings of a run from FASTA text, which are asked for once the text has been read.
+struct SequenceWorkflowSettings {
+    ModelInputPolicy policy;
+    ProteinTokenizerConfig tokenizer;
+    SequenceWorkflowInvocation invocation;
+};
+
+// Reads the FASTA text with the stream reader, which yields the records and the stable input hash
+// of the text's bytes, then calls `settings_for(number of records read)` and runs the workflow.
+// A FASTA failure (FastaReadError) comes before anything `settings_for` throws, which comes before
+// the workflow's own failures.
+template <class SettingsFor>
+requires std::same_as<std::invoke_result_t<SettingsFor&&, std::size_t>, SequenceWorkflowSettings>
+[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_from_fasta(std::string_view fasta_text,
+                                                                             SettingsFor&& settings_for) {
+    MemoryByteLineReader reader{fasta_text};
+    ParsedFastaInput parsed = parse_fasta_records_reader(reader);
+    SequenceWorkflowSettings settings = std::forward<SettingsFor>(settings_for)(parsed.records.size());
+    return prepare_model_input_workflow_with_config(std::move(parsed.input_hash), std::move(parsed.records),
+                                                    settings.policy, settings.tokenizer,
+                                                    std::move(settings.invocation));
+}
+
+}  // namespace tamri
