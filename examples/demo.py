@@ -1,5 +1,6 @@
 """Reads a FASTA file with tamri and prints what the module makes of it."""
 
+import json
 import sys
 
 import tamri
@@ -42,6 +43,20 @@ def show_model_inputs(text):
         print(f"  {row.id:<24} ids={row.input_ids} mask={row.attention_mask} truncated={row.truncated}")
 
 
+def show_workflow(text):
+    print("== prepare_workflow_from_fasta (protein-20, max_length 12, fixed_length)")
+    output = tamri.prepare_workflow_from_fasta(text, 12, padding="fixed_length")
+    report = json.loads(output.report_json)
+    hashes = report["provenance"]["hashes"]
+    print(f"  model_ready={output.model_ready} input_hash={output.input_hash}")
+    print(f"  vocabulary_sha256={hashes['vocabulary_sha256']}")
+    print(f"  output_data_sha256={hashes['output_data_sha256']}")
+    for issue in report["readiness_issues"]:
+        print(f"  {issue['code']}: {issue['message']}")
+    ready = tamri.prepare_workflow_from_fasta(">ready\nMKVLA\n", 8, padding="fixed_length")
+    print(f"  a ready batch: model_ready={ready.model_ready} rows={[row.input_ids for row in ready.records]}")
+
+
 def show_error(text):
     print("== a malformed input")
     try:
@@ -56,6 +71,7 @@ def main(path):
     show_records(text)
     show_validation(text)
     show_model_inputs(text)
+    show_workflow(text)
     show_error(">first\nMKV\n>second\n\n>third\nAC\n")
 
 

@@ -109,6 +109,17 @@ class ModelInput:
     @property
     def records(self) -> list[ModelInputRecord]: ...
 
+@final
+class SequenceWorkflowOutput:
+    @property
+    def model_ready(self) -> bool: ...
+    @property
+    def input_hash(self) -> str: ...
+    @property
+    def records(self) -> list[ModelInputRecord]: ...
+    @property
+    def report_json(self) -> str: ...
+
 class TamriError(ValueError):
     code: str
     message: str
@@ -131,3 +142,18 @@ def build_model_inputs_checked(
     pad_token_id: int = 0,
     padding: str = "no_padding",
 ) -> ModelInput: ...
+def prepare_workflow(
+    input_hash: str,
+    records: Sequence[ProteinSequence],
+    max_length: int,
+    pad_token_id: int = 0,
+    padding: str = "no_padding",
+    profile: str = "protein-20",
+) -> SequenceWorkflowOutput: ...
+def prepare_workflow_from_fasta(
+    fasta_text: str,
+    max_length: int,
+    pad_token_id: int = 0,
+    padding: str = "no_padding",
+    profile: str = "protein-20",
+) -> SequenceWorkflowOutput: ...
