@@ -34,7 +34,7 @@ def plain_python(text):
     for block in text.split(">")[1:]:
         header, _, body = block.partition("\n")
         sequence = "".join(body.split()).upper()
-        ids = [lookup.get(residue, 20) for residue in sequence][-MAX_LENGTH:]
+        ids = [lookup.get(residue, 20) for residue in sequence][:MAX_LENGTH]
         padding = MAX_LENGTH - len(ids)
         rows.append((header.split()[0], ids + [0] * padding, [1] * len(ids) + [0] * padding))
     return rows
@@ -51,7 +51,7 @@ def with_numpy(text):
     attention = np.zeros((len(blocks), MAX_LENGTH), dtype=np.uint8)
     for row, block in enumerate(blocks):
         _, _, body = block.partition("\n")
-        ids = table[np.frombuffer(body.replace("\n", "").encode(), dtype=np.uint8)][-MAX_LENGTH:]
+        ids = table[np.frombuffer(body.replace("\n", "").encode(), dtype=np.uint8)][:MAX_LENGTH]
         input_ids[row, : len(ids)] = ids
         attention[row, : len(ids)] = 1
     return input_ids, attention

@@ -108,23 +108,25 @@ PyObject* prepare_workflow_from_fasta(PyObject*, PyObject* args, PyObject* kwarg
             bind_arguments("prepare_workflow_from_fasta", parameters, args, kwargs);
         const std::string_view text = extract_text(fasta_text, "fasta_text");
         const WorkflowArguments arguments = extract_workflow_arguments(max_length, pad_token_id, padding, profile);
-        return wrap_result(prepare_model_input_workflow_from_fasta(
-                               text, [&](std::size_t record_count) { return workflow_settings(arguments, record_count); }))
+        return wrap_result(
+                   prepare_model_input_workflow_from_fasta(
+                       text, [&](std::size_t record_count) { return workflow_settings(arguments, record_count); }))
             .release();
     });
 }
 
 }  // namespace
 
-const PyMethodDef prepare_workflow_method = keyword_method(
-    "prepare_workflow", prepare_workflow,
-    "prepare_workflow(input_hash, records, max_length, pad_token_id=0, padding=\"no_padding\", "
-    "profile=\"protein-20\")\n--\n\n");
-const PyMethodDef prepare_workflow_from_fasta_method = keyword_method(
-    "prepare_workflow_from_fasta", prepare_workflow_from_fasta,
-    "prepare_workflow_from_fasta(fasta_text, max_length, pad_token_id=0, padding=\"no_padding\", "
-    "profile=\"protein-20\")\n--\n\n");
+const PyMethodDef prepare_workflow_method =
+    keyword_method("prepare_workflow", prepare_workflow,
+                   "prepare_workflow(input_hash, records, max_length, pad_token_id=0, padding=\"no_padding\", "
+                   "profile=\"protein-20\")\n--\n\n");
+const PyMethodDef prepare_workflow_from_fasta_method =
+    keyword_method("prepare_workflow_from_fasta", prepare_workflow_from_fasta,
+                   "prepare_workflow_from_fasta(fasta_text, max_length, pad_token_id=0, padding=\"no_padding\", "
+                   "profile=\"protein-20\")\n--\n\n");
 
-const std::array<ModuleClass, 1> workflow_classes{{{"SequenceWorkflowOutput", class_type<SequenceWorkflowOutputObject>}}};
+const std::array<ModuleClass, 1> workflow_classes{
+    {{"SequenceWorkflowOutput", class_type<SequenceWorkflowOutputObject>}}};
 
 }  // namespace tamri::python
