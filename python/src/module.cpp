@@ -3,6 +3,7 @@
 
 #include "errors.hpp"
 #include "model_inputs.hpp"
+#include "package.hpp"
 #include "sequence.hpp"
 #include "tokenizer.hpp"
 #include "types.hpp"
@@ -16,8 +17,9 @@ namespace {
 
 PyObject* build_module() {
     static PyMethodDef methods[] = {
-        parse_fasta_records_method,     validate_fasta_input_method, validate_fasta_input_with_kind_method,
-        tokenize_fasta_records_method,  tokenize_protein_method,     build_model_inputs_checked_method,
+        parse_fasta_records_method,      validate_fasta_input_method,      validate_fasta_input_with_kind_method,
+        tokenize_fasta_records_method,   tokenize_protein_method,          build_model_inputs_checked_method,
+        inspect_package_manifest_method, validate_package_manifest_method, plan_runtime_bridge_method,
         {nullptr, nullptr, 0, nullptr},
     };
     // No per-module state: a second initialization in this process hands back the same module.

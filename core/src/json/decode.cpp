@@ -1,5 +1,7 @@
 #include "json/decode.hpp"
 
+#include "json/writer.hpp"
+#include "text/ascii.hpp"
 #include "text/utf8.hpp"
 
 #include <fmt/format.h>
@@ -87,14 +89,8 @@ public:
         return true;
     }
     bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
-    bool String(const char* data, rapidjson::SizeType length, bool) {
-        push(EventKind::string).text.assign(data, length);
-        return true;
-    }
-    bool Key(const char* data, rapidjson::SizeType length, bool) {
-        push(EventKind::key).text.assign(data, length);
-        return true;
-    }
+    bool String(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::string, {data, length}); }
+    bool Key(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::key, {data, length}); }
     // The iterative reader reports brackets before consuming them.
     bool StartObject() {
         push(EventKind::begin_object);
@@ -114,6 +110,16 @@ public:
     }
 
 private:
+    // RapidJSON 1.1 decodes an escaped lone trailing surrogate (\udc00) into bytes that are not
+    // UTF-8; refusing the string stops the reader (kParseErrorTermination).
+    bool text(EventKind kind, std::string_view value) {
+        if (!text::is_ascii(value) && text::validate_utf8(value)) {
+            return false;
+        }
+        push(kind).text.assign(value);
+        return true;
+    }
+
     Event& push(EventKind kind) {
         Event& event = events_.emplace_back();
         event.kind = kind;
@@ -167,6 +173,7 @@ std::string_view describe_syntax_error(rapidjson::ParseErrorCode code, std::stri
             return at_end ? "EOF while parsing a string"
                           : "control character (\\u0000-\\u001F) found while parsing a string";
         case rapidjson::kParseErrorStringInvalidEncoding: return "invalid unicode code point";
+        case rapidjson::kParseErrorTermination: return "lone leading surrogate in hex escape";
         case rapidjson::kParseErrorNumberTooBig: return "number out of range";
         case rapidjson::kParseErrorNumberMissFraction:
         case rapidjson::kParseErrorNumberMissExponent: return "invalid number";
@@ -196,28 +203,6 @@ void append_debug_string(std::string& out, std::string_view value) {
     out.push_back('"');
 }
 
-// Shortest round-trip form: "1.5", "5.0", "1e16", "1e-7".
-std::string format_floating(double value) {
-    std::string text = fmt::format("{}", value);
-    const std::size_t exponent = text.find('e');
-    if (exponent == std::string::npos) {
-        if (text.find('.') == std::string::npos) {
-            text += ".0";
-        }
-        return text;
-    }
-    std::string mantissa = text.substr(0, exponent);
-    std::string_view digits = std::string_view{text}.substr(exponent + 1);
-    const bool negative = !digits.empty() && digits.front() == '-';
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-        digits.remove_prefix(1);
-    }
-    while (digits.size() > 1 && digits.front() == '0') {
-        digits.remove_prefix(1);
-    }
-    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
-}
-
 }  // namespace
 
 Cursor::Cursor(std::string_view text) {
@@ -229,9 +214,12 @@ Cursor::Cursor(std::string_view text) {
     const rapidjson::ParseResult result = reader.Parse<flags>(stream, recorder);
     Event& last = events_.emplace_back();
     if (result.IsError()) {
+        // A string the recorder refuses is reported at its closing quote, where the reader stopped.
+        const std::size_t offset =
+            result.Code() == rapidjson::kParseErrorTermination ? result.Offset() - 1 : result.Offset();
         last.kind = EventKind::syntax_error;
-        last.position = position_of_offset(text, result.Offset());
-        last.text = fmt::format("{} at line {} column {}", describe_syntax_error(result.Code(), text, result.Offset()),
+        last.position = position_of_offset(text, offset);
+        last.text = fmt::format("{} at line {} column {}", describe_syntax_error(result.Code(), text, offset),
                                 last.position.line, last.position.column);
     } else if (stream.Tell() < text.size()) {
         // The reader stops at a NUL byte as if the text ended there.
@@ -391,6 +379,16 @@ std::uint64_t decode_unsigned(Cursor& cursor, std::uint64_t max, std::string_vie
 }
 
 }  // namespace
+
+double decode_f64(Cursor& cursor) {
+    const Event& event = cursor.next();
+    switch (event.kind) {
+        case EventKind::unsigned_integer: return static_cast<double>(event.unsigned_value);
+        case EventKind::signed_integer: return static_cast<double>(event.signed_value);
+        case EventKind::floating: return event.floating_value;
+        default: throw_invalid_type(event, "f64");
+    }
+}
 
 std::uint8_t decode_u8(Cursor& cursor) {
     return static_cast<std::uint8_t>(decode_unsigned(cursor, std::numeric_limits<std::uint8_t>::max(), "u8"));

@@ -120,6 +120,8 @@ private:
 [[nodiscard]] std::uint8_t decode_u8(Cursor& cursor);
 [[nodiscard]] std::uint64_t decode_u64(Cursor& cursor);
 [[nodiscard]] std::size_t decode_usize(Cursor& cursor);
+// Any JSON number.
+[[nodiscard]] double decode_f64(Cursor& cursor);
 
 template <auto Decode>
 using decoded_t = std::remove_cvref_t<std::invoke_result_t<decltype(Decode), Cursor&>>;

@@ -4,6 +4,8 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
+
 namespace tamri::json {
 
 void append_json_string(std::string& out, std::string_view value) {
@@ -26,6 +28,27 @@ void append_json_string(std::string& out, std::string_view value) {
         }
     }
     out.push_back('"');
+}
+
+std::string format_floating(double value) {
+    std::string text = fmt::format("{}", value);
+    const std::size_t exponent = text.find('e');
+    if (exponent == std::string::npos) {
+        if (text.find('.') == std::string::npos) {
+            text += ".0";
+        }
+        return text;
+    }
+    std::string mantissa = text.substr(0, exponent);
+    std::string_view digits = std::string_view{text}.substr(exponent + 1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+        digits.remove_prefix(1);
+    }
+    while (digits.size() > 1 && digits.front() == '0') {
+        digits.remove_prefix(1);
+    }
+    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
 }
 
 void JsonWriter::before_value() {
@@ -96,6 +119,15 @@ JsonWriter& JsonWriter::unsigned_integer(std::uint64_t value) {
 JsonWriter& JsonWriter::signed_integer(std::int64_t value) {
     before_value();
     fmt::format_to(std::back_inserter(out_), "{}", value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::floating(double value) {
+    if (!std::isfinite(value)) {
+        return null();
+    }
+    before_value();
+    out_ += format_floating(value);
     return *this;
 }
 
