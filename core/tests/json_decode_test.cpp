@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,18 @@ struct Tag {
 constexpr auto json_schema(std::type_identity<Tag>) {
     return json::record_schema<Tag>("struct Tag", json::UnknownFields::ignore, json::field<&Tag::letter>("letter"),
                                     json::field<&Tag::label>("label"));
+}
+
+struct Reading {
+    double value = 0.0;
+    std::optional<std::string> unit;
+    std::optional<std::string> note;
+};
+
+constexpr auto json_schema(std::type_identity<Reading>) {
+    return json::record_schema<Reading>("struct Reading", json::UnknownFields::reject,
+                                        json::field<&Reading::value>("value"), json::field<&Reading::unit>("unit"),
+                                        json::field<&Reading::note>("note", json::Absent::omitted));
 }
 
 Shape decode_shape(std::string_view text) {
@@ -171,6 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "string at line 1 column 11"},
                     ErrorCase{"{\"name\":\"\xff\"}", "invalid unicode code point at line 1 column 10"},
                     ErrorCase{R"({"name":"\ud800"})", "lone leading surrogate in hex escape at line 1 column 10"},
+                    ErrorCase{R"({"name":"a\udc00"})", "lone leading surrogate in hex escape at line 1 column 17"},
+                    ErrorCase{R"({"\udfff":1})", "lone leading surrogate in hex escape at line 1 column 9"},
                     ErrorCase{R"({"weight":1.})", "invalid number at line 1 column 13"},
                     ErrorCase{R"({"weight":1e999})", "number out of range at line 1 column 11"},
                     ErrorCase{"{\"name\":\"a\",\"color\":\"red\",\"points\":[]} x",
@@ -238,6 +253,20 @@ TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
     text += "}";
     const Tag tag = json::decode_record_document<Tag>(text);
     EXPECT_EQ(tag.label, "b");
+}
+
+TEST(JsonRecord, NumbersAsDoublesAndKeysLeftOutWhenAbsent) {
+    const auto text = [](double value, std::optional<std::string> note) {
+        return json::record_json_text(Reading{value, std::nullopt, std::move(note)});
+    };
+    EXPECT_EQ(text(1.5, std::nullopt), R"({"value":1.5,"unit":null})");
+    EXPECT_EQ(text(-2.0, ""), R"({"value":-2.0,"unit":null,"note":""})");
+    EXPECT_EQ(text(std::numeric_limits<double>::infinity(), std::nullopt), R"({"value":null,"unit":null})");
+    EXPECT_EQ(text(std::numeric_limits<double>::quiet_NaN(), std::nullopt), R"({"value":null,"unit":null})");
+    EXPECT_EQ(json::decode_record_document<Reading>(R"({"value":-3})").value, -3.0);
+    EXPECT_EQ(json::decode_record_document<Reading>(R"({"value":1e-7,"note":null})").note, std::nullopt);
+    EXPECT_EQ(decode_error<Reading>(R"({"value":"1"})"),
+              "invalid type: string \"1\", expected f64 at line 1 column 12");
 }
 
 }  // namespace
