@@ -62,12 +62,9 @@ TEST_P(PackageValidation, ReportsEveryIssueInRuleOrder) {
     EXPECT_EQ(report.valid, GetParam().issues.empty());
 }
 
-const PipelineStep step{"s", "impl", "contract", std::nullopt, std::nullopt};
-const PipelineStep configured_step{"s", "impl", "contract", std::nullopt,
-                                   PipelineConfigArtifact{" \u2003", PipelineConfigVersion::v0, std::nullopt}};
-const PackageDirectoryLayout layout{"manifest.json", "models",   std::nullopt, std::nullopt,
-                                    std::nullopt,    "fixtures", std::nullopt, "docs"};
 const PackageMetadata metadata{{"MIT", {}}, {"Doe", {}, {}}, {"docs/card.md", {}, "card", {"research"}, {"none"}}};
+constexpr std::string_view unsupported_backend =
+    "runtime.backend 'external-process' is experimental and is not supported by the public package manifest contract";
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, PackageValidation,
@@ -79,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {Code::required_field, "metadata", "metadata is required for tamri.package.v1"}}},
         ValidationCase{
             "unicode_blank_name", [](PackageManifest& m) { m.name = " \u00a0\u3000\t"; }, {required("name")}},
-        ValidationCase{"lists_with_blank_or_no_entries",
+        ValidationCase{"lists_with_a_blank_or_no_entry",
                        [](PackageManifest& m) {
                            m.metadata = metadata;
                            m.metadata->model_card.intended_use = {"research", "\u2028"};
@@ -89,16 +86,10 @@ INSTANTIATE_TEST_SUITE_P(
                          "metadata.model_card.intended_use must include non-empty values"},
                         {Code::required_field, "metadata.model_card.limitations",
                          "metadata.model_card.limitations must include non-empty values"}}},
-        ValidationCase{"layout_entries_the_assets_need",
-                       [](PackageManifest& m) {
-                           m.package_layout = layout;
-                           m.tokenizer = TokenAsset{"protein-20", "t.json", {}, {}};
-                           m.postprocessing = {step, configured_step};
-                       },
-                       {required("package_layout.tokenizers"), required("package_layout.pipelines"),
-                        required("postprocessing[1].config.path")}},
         ValidationCase{"step_configs_only_checked_with_a_layout",
-                       [](PackageManifest& m) { m.preprocessing = {configured_step}; },
+                       [](PackageManifest& m) {
+                           m.preprocessing = {PipelineStep{"s", "i", "c", {}, PipelineConfigArtifact{}}};
+                       },
                        {}},
         ValidationCase{
             "duplicate_fixture_names_point_at_the_first",
@@ -123,57 +114,44 @@ INSTANTIATE_TEST_SUITE_P(
               "expected_output.shape must include at least one dimension"}}},
         ValidationCase{"external_process_backend",
                        [](PackageManifest& m) { m.runtime.backend = RuntimeBackend::external_process; },
-                       {{Code::unsupported_runtime_backend, "runtime.backend",
-                         "runtime.backend 'external-process' is experimental and is not supported by the public "
-                         "package manifest contract"}}},
-        ValidationCase{"every_rule_in_step_order",
-                       [](PackageManifest& m) {
-                           m = PackageManifest{};
-                           m.schema_version = SchemaVersion::v1;
-                           m.package_layout = PackageDirectoryLayout{};
-                           m.metadata = PackageMetadata{};
-                           m.model.metadata.emplace();
-                           m.tokenizer.emplace().contract_version = "";
-                           m.vocab.emplace();
-                           m.preprocessing.resize(1);
-                           m.preprocessing[0].contract_version = " ";
-                           m.preprocessing[0].config.emplace();
-                           m.runtime.backend = RuntimeBackend::external_process;
-                           m.expected_output = DataShape{};
-                       },
-                       {required("name"),
-                        required("package_layout.manifest"),
-                        required("package_layout.models"),
-                        required("package_layout.fixtures"),
-                        required("package_layout.docs"),
-                        required("package_layout.tokenizers"),
-                        required("package_layout.vocabs"),
-                        required("package_layout.pipelines"),
-                        required("preprocessing[0].config.path"),
-                        required("metadata.license.expression"),
-                        required("metadata.citation.preferred_citation"),
-                        required("metadata.model_card.path"),
-                        required("metadata.model_card.summary"),
-                        {Code::required_field, "metadata.model_card.intended_use",
-                         "metadata.model_card.intended_use must include non-empty values"},
-                        {Code::required_field, "metadata.model_card.limitations",
-                         "metadata.model_card.limitations must include non-empty values"},
-                        required("model.path"),
-                        required("model.metadata.name"),
-                        required("tokenizer.name"),
-                        required("tokenizer.contract_version"),
-                        required("vocab.name"),
-                        required("preprocessing[0].name"),
-                        required("preprocessing[0].implementation"),
-                        required("preprocessing[0].contract"),
-                        required("preprocessing[0].contract_version"),
-                        {Code::unsupported_runtime_backend, "runtime.backend",
-                         "runtime.backend 'external-process' is experimental and is not supported by the public "
-                         "package manifest contract"},
-                        {Code::missing_fixture, "fixtures", "fixtures must include at least one fixture"},
-                        {Code::invalid_shape, "expected_output.shape",
-                         "expected_output.shape must include at least one dimension"}}}),
+                       {{Code::unsupported_runtime_backend, "runtime.backend", std::string{unsupported_backend}}}},
+        ValidationCase{
+            "blank_name_before_missing_fixtures",
+            [](PackageManifest& m) {
+                m.name = "";
+                m.fixtures.clear();
+            },
+            {required("name"), {Code::missing_fixture, "fixtures", "fixtures must include at least one fixture"}}}),
     [](const testing::TestParamInfo<ValidationCase>& info) { return std::string{info.param.name}; });
+
+// Everything left blank or empty in a v1 manifest with every optional section.
+TEST(PackageValidation, EveryRuleRunsInStepOrder) {
+    PackageManifest m;
+    m.schema_version = SchemaVersion::v1;
+    m.package_layout.emplace();
+    m.metadata.emplace();
+    m.model.metadata.emplace();
+    m.tokenizer.emplace().contract_version = "";
+    m.vocab.emplace();
+    m.preprocessing = {PipelineStep{"", "", "", " ", PipelineConfigArtifact{}}};
+    m.postprocessing.resize(1);
+    m.runtime.backend = RuntimeBackend::external_process;
+    m.fixtures.resize(1);
+    m.expected_input = DataShape{{" "}, DataType::uint8};
+    std::string fields;
+    for (const PackageValidationIssue& issue : validate_package_manifest(m).structured_issues) {
+        fields += issue.field + ' ';
+    }
+    EXPECT_EQ(fields,
+              "name package_layout.manifest package_layout.models package_layout.fixtures package_layout.docs "
+              "package_layout.tokenizers package_layout.vocabs package_layout.pipelines preprocessing[0].config.path "
+              "metadata.license.expression metadata.citation.preferred_citation metadata.model_card.path "
+              "metadata.model_card.summary metadata.model_card.intended_use metadata.model_card.limitations model.path "
+              "model.metadata.name tokenizer.name tokenizer.contract_version vocab.name preprocessing[0].name "
+              "preprocessing[0].implementation preprocessing[0].contract preprocessing[0].contract_version "
+              "postprocessing[0].name postprocessing[0].implementation postprocessing[0].contract runtime.backend "
+              "fixtures[0].name fixtures[0].input fixtures[0].expected_output expected_input.shape[0] ");
+}
 
 TEST(PackageValidationReport, JsonHasItsKeysInOrder) {
     PackageManifest manifest = clean_manifest();
@@ -191,7 +169,8 @@ struct PlanCase {
     RuntimeBackend backend;
     RuntimeTargetPlatform target;
     std::string_view provider;
-    BackendCompatibilityCheck pair_check;
+    bool compatible;
+    std::string_view pair_message;
     std::string_view capabilities;
 };
 
@@ -205,8 +184,8 @@ TEST_P(RuntimePlan, ChecksTheTripleAndNamesTheProvider) {
     const RuntimeBridgeReport report = plan_runtime_bridge(manifest);
 
     std::vector<std::string> blocking = validate_package_manifest(manifest).issues;
-    if (!expected.pair_check.passed) {
-        blocking.push_back(expected.pair_check.message);
+    if (!expected.compatible) {
+        blocking.emplace_back(expected.pair_message);
     }
     EXPECT_EQ(report.blocking_issues, blocking);
     EXPECT_EQ(report.ready, blocking.empty());
@@ -216,65 +195,35 @@ TEST_P(RuntimePlan, ChecksTheTripleAndNamesTheProvider) {
     EXPECT_EQ(report.backend_config.provider, expected.provider);
     EXPECT_EQ(report.compatibility_checks,
               (std::vector<BackendCompatibilityCheck>{
-                  expected.pair_check,
+                  {"runtime_model_pair", expected.compatible, std::string{expected.pair_message}},
                   {"backend_capabilities", true, fmt::format("backend capabilities: {}", expected.capabilities)}}));
-    EXPECT_EQ(report.backend_capabilities, backend_capabilities_for(expected.target, expected.backend));
 }
+
+using enum ModelFormat;
+using enum RuntimeBackend;
+using enum RuntimeTargetPlatform;
 
 constexpr std::string_view no_capabilities =
     "deterministic=false, supports_batch=false, supports_streaming=false, supported_inputs=[], supported_outputs=[]";
+constexpr std::string_view result_capabilities = R"(deterministic=false, supports_batch=true, )"
+                                                 R"(supports_streaming=false, supported_inputs=["tamri.model-input.)"
+                                                 R"(v0+json"], supported_outputs=["tamri.execution-result.v0+json"])";
+constexpr std::string_view candle_capabilities =
+    R"(deterministic=true, supports_batch=true, )"
+    R"(supports_streaming=false, supported_inputs=["tamri.model-input.)"
+    R"(v0+json"], supported_outputs=["tamri.candle.linear-probe.v0+json"])";
 
 INSTANTIATE_TEST_SUITE_P(
     Triples, RuntimePlan,
-    testing::Values(PlanCase{ModelFormat::onnx,
-                             RuntimeBackend::onnx_webgpu,
-                             RuntimeTargetPlatform::browser_wasm_webgpu,
-                             "webgpu",
-                             {"runtime_model_pair", true,
-                              "onnx-webgpu/browser-wasm-webgpu supports onnx model artifacts"},
-                             R"(deterministic=false, supports_batch=true, supports_streaming=false, )"
-                             R"(supported_inputs=["tamri.model-input.v0+json"], )"
-                             R"(supported_outputs=["tamri.execution-result.v0+json"])"},
-                    PlanCase{ModelFormat::onnx,
-                             RuntimeBackend::onnx_webgpu,
-                             RuntimeTargetPlatform::local_cpu,
-                             "unsupported",
-                             {"runtime_model_pair", false,
-                              "model format 'onnx' is not compatible with backend 'onnx-webgpu' target 'local-cpu'"},
+    testing::Values(PlanCase{onnx, onnx_webgpu, browser_wasm_webgpu, "webgpu", true,
+                             "onnx-webgpu/browser-wasm-webgpu supports onnx model artifacts", result_capabilities},
+                    PlanCase{onnx, onnx_webgpu, local_cpu, "unsupported", false,
+                             "model format 'onnx' is not compatible with backend 'onnx-webgpu' target 'local-cpu'",
                              no_capabilities},
-                    PlanCase{ModelFormat::safetensors,
-                             RuntimeBackend::candle,
-                             RuntimeTargetPlatform::local_cpu,
-                             "candle-cpu",
-                             {"runtime_model_pair", true, "candle/local-cpu supports safetensors model artifacts"},
-                             R"(deterministic=true, supports_batch=true, supports_streaming=false, )"
-                             R"(supported_inputs=["tamri.model-input.v0+json"], )"
-                             R"(supported_outputs=["tamri.candle.linear-probe.v0+json"])"},
-                    PlanCase{ModelFormat::onnx,
-                             RuntimeBackend::candle,
-                             RuntimeTargetPlatform::local_cpu,
-                             "candle-cpu",
-                             {"runtime_model_pair", false,
-                              "model format 'onnx' is not compatible with backend 'candle' target 'local-cpu'"},
-                             R"(deterministic=true, supports_batch=true, supports_streaming=false, )"
-                             R"(supported_inputs=["tamri.model-input.v0+json"], )"
-                             R"(supported_outputs=["tamri.candle.linear-probe.v0+json"])"},
-                    PlanCase{ModelFormat::onnx,
-                             RuntimeBackend::external_process,
-                             RuntimeTargetPlatform::local_cpu,
-                             "external-process",
-                             {"runtime_model_pair", true, "external-process/local-cpu supports onnx model artifacts"},
-                             R"(deterministic=false, supports_batch=true, supports_streaming=false, )"
-                             R"(supported_inputs=["tamri.model-input.v0+json"], )"
-                             R"(supported_outputs=["tamri.execution-result.v0+json"])"},
-                    PlanCase{ModelFormat::safetensors,
-                             RuntimeBackend::external_process,
-                             RuntimeTargetPlatform::browser_wasm_webgpu,
-                             "unsupported",
-                             {"runtime_model_pair", false,
-                              "model format 'safetensors' is not compatible with backend 'external-process' target "
-                              "'browser-wasm-webgpu'"},
-                             no_capabilities}));
+                    PlanCase{safetensors, candle, local_cpu, "candle-cpu", true,
+                             "candle/local-cpu supports safetensors model artifacts", candle_capabilities},
+                    PlanCase{onnx, external_process, local_cpu, "external-process", true,
+                             "external-process/local-cpu supports onnx model artifacts", result_capabilities}));
 
 TEST(RuntimePlanReport, JsonOfAPlanWithoutMetadataOrVersion) {
     PackageManifest manifest = clean_manifest();
@@ -296,18 +245,15 @@ TEST(RuntimePlanReport, JsonOfAPlanWithoutMetadataOrVersion) {
               R"("supported_outputs":["tamri.execution-result.v0+json"]}})");
 }
 
-TEST(RuntimePlanReport, GivenVersionAndMetadataAreCopied) {
+TEST(RuntimePlanReport, GivenVersionAndMetadataAreCopiedWithoutAbsentKeys) {
     PackageManifest manifest = clean_manifest();
     manifest.runtime.version = " 1.2 ";
-    ModelArtifactMetadata& metadata = manifest.model.metadata.emplace();
-    metadata.name = "tiny";
-    metadata.version = "1";
-    metadata.description = "";
+    manifest.model.metadata.emplace().name = "tiny";
+    manifest.model.metadata->description = "";
     const RuntimeBridgeReport report = plan_runtime_bridge(manifest);
-    EXPECT_EQ(report.backend_config.version, " 1.2 ");
     EXPECT_EQ(report.backend_config.backend_id, "demo:onnx-webgpu");
-    EXPECT_NE(to_json(report).find(R"("model_metadata":{"name":"tiny","version":"1","description":""},)"),
-              std::string::npos);
+    EXPECT_EQ(report.backend_config.version, " 1.2 ");
+    EXPECT_NE(to_json(report).find(R"("model_metadata":{"name":"tiny","description":""},)"), std::string::npos);
 }
 
 TEST(RuntimePlanReport, EvidenceIsWrittenOnlyWhenPresent) {

@@ -99,8 +99,6 @@ struct ModelArtifactMetadata {
     std::optional<std::string> task;
     std::optional<std::string> source;
     std::optional<std::string> description;
-
-    friend bool operator==(const ModelArtifactMetadata&, const ModelArtifactMetadata&) = default;
 };
 
 struct ModelArtifact {
