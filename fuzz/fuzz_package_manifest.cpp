@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the manifest reader; every manifest it accepts is validated,
 // inspected and planned, and each report must be UTF-8 (the binding hands it to Python as str).
 
+#include "fuzz_input.hpp"
 #include "json/decode.hpp"
 #include "package/manifest.hpp"
 #include "package/runtime.hpp"
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,11 +27,11 @@ void require_utf8(const std::string& json) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t max_input = 1U << 16U;
-    if (size > max_input) {
+    const std::optional<std::string_view> input = tamri::fuzz::fuzz_input(data, size);
+    if (!input) {
         return 0;
     }
-    const std::string_view text{reinterpret_cast<const char*>(data), size};
+    const std::string_view text = *input;
     try {
         const tamri::package::PackageManifest manifest = tamri::package::parse_package_manifest(text);
         require_utf8(to_json(tamri::package::validate_package_manifest(manifest)));

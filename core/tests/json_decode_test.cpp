@@ -187,6 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "control character (\\u0000-\\u001F) found while parsing a "
                               "string at line 1 column 11"},
                     ErrorCase{"{\"name\":\"\xff\"}", "invalid unicode code point at line 1 column 10"},
+                    ErrorCase{"{\"name\":\"ab\xf0", "invalid unicode code point at line 1 column 12"},
                     ErrorCase{R"({"name":"\ud800"})", "lone leading surrogate in hex escape at line 1 column 10"},
                     ErrorCase{R"({"name":"a\udc00"})", "lone leading surrogate in hex escape at line 1 column 17"},
                     ErrorCase{R"({"\udfff":1})", "lone leading surrogate in hex escape at line 1 column 9"},

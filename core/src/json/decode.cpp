@@ -26,7 +26,8 @@ class PositionStream {
 public:
     using Ch = char;
 
-    PositionStream(std::string_view text, std::string& buffer) : text_(text), buffer_(buffer.data()) {}
+    PositionStream(std::string_view text, std::string& buffer)
+        : text_(text), buffer_(buffer.data()), buffer_end_(buffer.data() + buffer.size()) {}
 
     [[nodiscard]] Ch Peek() const { return offset_ < text_.size() ? text_[offset_] : '\0'; }
     Ch Take() { return offset_ < text_.size() ? text_[offset_++] : '\0'; }
@@ -37,7 +38,14 @@ public:
     }
 
     Ch* PutBegin() { return put_ = buffer_ + offset_; }
-    void Put(Ch ch) { *put_++ = ch; }
+    // Decoding never writes ahead of reading, except that at the end of an unterminated string the
+    // reader still copies the NULs Take returns there; those are dropped (the parse fails anyway).
+    void Put(Ch ch) {
+        if (put_ < buffer_end_) {
+            *put_ = ch;
+        }
+        ++put_;
+    }
     void Flush() {}
     std::size_t PutEnd(Ch* begin) { return static_cast<std::size_t>(put_ - begin); }
 
@@ -59,6 +67,7 @@ public:
 private:
     std::string_view text_;
     Ch* buffer_;
+    Ch* buffer_end_;
     Ch* put_ = nullptr;
     std::size_t offset_ = 0;
     std::size_t counted_ = 0;  // newlines before this offset are counted in `line_`
