@@ -9,8 +9,8 @@
 #include <rapidjson/reader.h>
 
 #include <algorithm>
-#include <cassert>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <system_error>
