@@ -62,12 +62,10 @@ void append_config_paths(std::vector<std::string>& paths, std::span<const Pipeli
 }
 
 PackageLayoutSummary summarize_layout(const PackageManifest& manifest) {
-    PackageLayoutSummary layout{manifest.model.path,
-                                asset_text(manifest.tokenizer, &TokenAsset::path),
-                                asset_text(manifest.vocab, &TokenAsset::path),
-                                {},
-                                {},
-                                {}};
+    PackageLayoutSummary layout;
+    layout.model = manifest.model.path;
+    layout.tokenizer = asset_text(manifest.tokenizer, &TokenAsset::path);
+    layout.vocab = asset_text(manifest.vocab, &TokenAsset::path);
     append_config_paths(layout.pipeline_configs, manifest.preprocessing);
     append_config_paths(layout.pipeline_configs, manifest.postprocessing);
     layout.fixture_inputs.reserve(manifest.fixtures.size());
