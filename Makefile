@@ -16,7 +16,7 @@ build: deps
 	cmake --build $(BUILD_DIR)
 
 demo: build
-	PYTHONPATH=$(BUILD_DIR)/python $(PYTHON) examples/demo.py examples/data/demo.fasta
+	PYTHONPATH=$(BUILD_DIR)/python $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
 
 test: deps
 	scripts/run-tests.sh

@@ -1,4 +1,4 @@
-"""Reads a FASTA file with tamri and prints what the module makes of it."""
+"""Reads a FASTA file and a model package manifest with tamri and prints what the module makes of them."""
 
 import json
 import sys
@@ -65,7 +65,34 @@ def show_error(text):
         print(f"  {error.code}: {error.message}  location={error.location}")
 
 
-def main(path):
+def show_package(manifest_text):
+    print("== validate_package_manifest")
+    print(f"  {tamri.validate_package_manifest(manifest_text)}")
+    print("== inspect_package_manifest")
+    summary = json.loads(tamri.inspect_package_manifest(manifest_text))
+    print(f"  {summary['name']} ({summary['schema_version']}): {summary['model_format']} model "
+          f"on {summary['runtime_backend']}/{summary['runtime_target']}, tokenizer {summary['tokenizer']}, "
+          f"{summary['preprocessing_steps']} preprocessing step(s), {summary['fixtures']} fixture(s)")
+    for role, paths in summary["layout"].items():
+        print(f"  {role:<16} {paths}")
+    print("== plan_runtime_bridge")
+    plan = json.loads(tamri.plan_runtime_bridge(manifest_text))
+    print(f"  ready={plan['ready']} provider={plan['execution_provider']} backend_id={plan['backend_config']['backend_id']}")
+    for check in plan["compatibility_checks"]:
+        print(f"  {check['code']:<21} passed={check['passed']!s:<5} {check['message']}")
+    print("== plan_runtime_bridge, same package on local-cpu")
+    manifest = json.loads(manifest_text)
+    manifest["runtime"]["target"] = "local-cpu"
+    plan = json.loads(tamri.plan_runtime_bridge(json.dumps(manifest)))
+    print(f"  ready={plan['ready']} provider={plan['execution_provider']} blocking_issues={plan['blocking_issues']}")
+    print("== a manifest with a misspelt key")
+    try:
+        tamri.validate_package_manifest(manifest_text.replace('"fixtures": [', '"fixture": [', 1))
+    except tamri.TamriError as error:
+        print(f"  {error.code}: {error.message}")
+
+
+def main(path, manifest_path):
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
     show_records(text)
@@ -73,7 +100,10 @@ def main(path):
     show_model_inputs(text)
     show_workflow(text)
     show_error(">first\nMKV\n>second\n\n>third\nAC\n")
+    with open(manifest_path, encoding="utf-8") as handle:
+        show_package(handle.read())
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "examples/data/demo.fasta")
+    main(sys.argv[1] if len(sys.argv) > 1 else "examples/data/demo.fasta",
+         sys.argv[2] if len(sys.argv) > 2 else "examples/package/manifest.json")

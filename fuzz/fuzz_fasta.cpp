@@ -4,18 +4,20 @@
 #include "error.hpp"
 #include "fasta.hpp"
 #include "fasta_scan.hpp"
+#include "fuzz_input.hpp"
 #include "text/utf8.hpp"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t max_input = 1U << 16U;
-    if (size > max_input) {
+    const std::optional<std::string_view> input = tamri::fuzz::fuzz_input(data, size);
+    if (!input) {
         return 0;
     }
-    const std::string_view bytes{reinterpret_cast<const char*>(data), size};
+    const std::string_view bytes = *input;
     try {
         tamri::MemoryByteLineReader reader{bytes};
         (void)tamri::parse_fasta_records_reader(reader);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,18 @@ struct Tag {
 constexpr auto json_schema(std::type_identity<Tag>) {
     return json::record_schema<Tag>("struct Tag", json::UnknownFields::ignore, json::field<&Tag::letter>("letter"),
                                     json::field<&Tag::label>("label"));
+}
+
+struct Reading {
+    double value = 0.0;
+    std::optional<std::string> unit;
+    std::optional<std::string> note;
+};
+
+constexpr auto json_schema(std::type_identity<Reading>) {
+    return json::record_schema<Reading>("struct Reading", json::UnknownFields::reject,
+                                        json::field<&Reading::value>("value"), json::field<&Reading::unit>("unit"),
+                                        json::field<&Reading::note>("note", json::Absent::omitted));
 }
 
 Shape decode_shape(std::string_view text) {
@@ -131,6 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{R"({"name":1.5})", "invalid type: floating point `1.5`, expected a string at line 1 column 11"},
         ErrorCase{R"({"name":2.0})", "invalid type: floating point `2.0`, expected a string at line 1 column 11"},
         ErrorCase{R"({"name":1e300})", "invalid type: floating point `1e300`, expected a string at line 1 column 13"},
+        ErrorCase{R"({"name":0e80})", "invalid type: floating point `0.0`, expected a string at line 1 column 12"},
+        ErrorCase{R"({"name":-1e-400})", "invalid type: floating point `-0.0`, expected a string at line 1 column 15"},
+        ErrorCase{R"({"name":18446744073709551616})",
+                  "invalid type: floating point `1.8446744073709552e19`, expected a string at line 1 column 28"},
         ErrorCase{R"({"name":true})", "invalid type: boolean `true`, expected a string at line 1 column 12"},
         ErrorCase{R"({"name":{}})", "invalid type: map, expected a string at line 1 column 8"},
         ErrorCase{R"({"name":"a","points":{}})", "invalid type: map, expected a sequence at line 1 column 21"},
@@ -170,9 +187,13 @@ INSTANTIATE_TEST_SUITE_P(
                               "control character (\\u0000-\\u001F) found while parsing a "
                               "string at line 1 column 11"},
                     ErrorCase{"{\"name\":\"\xff\"}", "invalid unicode code point at line 1 column 10"},
+                    ErrorCase{"{\"name\":\"ab\xf0", "invalid unicode code point at line 1 column 12"},
                     ErrorCase{R"({"name":"\ud800"})", "lone leading surrogate in hex escape at line 1 column 10"},
+                    ErrorCase{R"({"name":"a\udc00"})", "lone leading surrogate in hex escape at line 1 column 17"},
+                    ErrorCase{R"({"\udfff":1})", "lone leading surrogate in hex escape at line 1 column 9"},
                     ErrorCase{R"({"weight":1.})", "invalid number at line 1 column 13"},
                     ErrorCase{R"({"weight":1e999})", "number out of range at line 1 column 11"},
+                    ErrorCase{R"({"weight":10.5e308})", "number out of range at line 1 column 11"},
                     ErrorCase{"{\"name\":\"a\",\"color\":\"red\",\"points\":[]} x",
                               "trailing characters at line 1 column 40"},
                     ErrorCase{std::string_view{"{\"name\":\"a\",\"color\":\"red\",\"points\":[]}\0", 39},
@@ -238,6 +259,15 @@ TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
     text += "}";
     const Tag tag = json::decode_record_document<Tag>(text);
     EXPECT_EQ(tag.label, "b");
+}
+
+TEST(JsonRecord, NumbersAsDoublesAndKeysLeftOutWhenAbsent) {
+    EXPECT_EQ(json::record_json_text(Reading{1.5, std::nullopt, std::nullopt}), R"({"value":1.5,"unit":null})");
+    EXPECT_EQ(json::record_json_text(Reading{std::numeric_limits<double>::quiet_NaN(), std::nullopt, ""}),
+              R"({"value":null,"unit":null,"note":""})");
+    EXPECT_EQ(json::decode_record_document<Reading>(R"({"value":-3,"note":null})").value, -3.0);
+    EXPECT_EQ(decode_error<Reading>(R"({"value":"1"})"),
+              "invalid type: string \"1\", expected f64 at line 1 column 12");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "errors.hpp"
 #include "model_inputs.hpp"
+#include "package.hpp"
 #include "sequence.hpp"
 #include "tokenizer.hpp"
 #include "types.hpp"
@@ -25,6 +26,9 @@ PyObject* build_module() {
         build_model_inputs_checked_method,
         prepare_workflow_method,
         prepare_workflow_from_fasta_method,
+        inspect_package_manifest_method,
+        validate_package_manifest_method,
+        plan_runtime_bridge_method,
         {nullptr, nullptr, 0, nullptr},
     };
     // No per-module state: a second initialization in this process hands back the same module.

@@ -1,5 +1,7 @@
 #include "json/decode.hpp"
 
+#include "json/writer.hpp"
+#include "text/ascii.hpp"
 #include "text/utf8.hpp"
 
 #include <fmt/format.h>
@@ -7,59 +9,114 @@
 #include <rapidjson/reader.h>
 
 #include <algorithm>
-#include <cassert>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <system_error>
 
 namespace tamri::json {
 namespace {
 
-// Input stream for RapidJSON that knows the line and column of its read position.
+// RapidJSON's in-place input stream over a copy of the text, so that decoded strings and keys
+// stay in that copy and events only point at them. Reads come from the original text, which
+// in-place decoding never changes; lines are counted there lazily, only up to where an event
+// asks for its position.
 class PositionStream {
 public:
     using Ch = char;
 
-    explicit PositionStream(std::string_view text) : text_(text) {}
+    PositionStream(std::string_view text, std::string& buffer)
+        : text_(text), buffer_(buffer.data()), buffer_end_(buffer.data() + buffer.size()) {}
 
     [[nodiscard]] Ch Peek() const { return offset_ < text_.size() ? text_[offset_] : '\0'; }
-    Ch Take() {
-        if (offset_ >= text_.size()) {
-            return '\0';
-        }
-        const Ch ch = text_[offset_++];
-        if (ch == '\n') {
-            ++position_.line;
-            position_.column = 0;
-        } else {
-            ++position_.column;
-        }
-        return ch;
-    }
+    Ch Take() { return offset_ < text_.size() ? text_[offset_++] : '\0'; }
     [[nodiscard]] std::size_t Tell() const { return offset_; }
-
-    // Only used by in-place parsing, which we never ask for.
-    Ch* PutBegin() {
-        assert(false);
-        return nullptr;
+    // The `length` bytes just read, from the original text.
+    [[nodiscard]] std::string_view last_read(std::size_t length) const {
+        return text_.substr(offset_ - length, length);
     }
-    void Put(Ch) { assert(false); }
+
+    Ch* PutBegin() { return put_ = buffer_ + offset_; }
+    // Decoding never writes ahead of reading, except that at the end of an unterminated string the
+    // reader still copies the NULs Take returns there; those are dropped (the parse fails anyway).
+    void Put(Ch ch) {
+        if (put_ < buffer_end_) {
+            *put_ = ch;
+        }
+        ++put_;
+    }
     void Flush() {}
-    std::size_t PutEnd(Ch*) {
-        assert(false);
-        return 0;
-    }
+    std::size_t PutEnd(Ch* begin) { return static_cast<std::size_t>(put_ - begin); }
 
-    [[nodiscard]] TextPosition position() const { return position_; }
+    [[nodiscard]] TextPosition position() {
+        while (counted_ < offset_) {
+            const char* start = text_.data() + counted_;
+            const void* newline = std::memchr(start, '\n', offset_ - counted_);
+            if (newline == nullptr) {
+                counted_ = offset_;
+                break;
+            }
+            counted_ += static_cast<std::size_t>(static_cast<const char*>(newline) - start) + 1;
+            ++line_;
+            line_start_ = counted_;
+        }
+        return {line_, offset_ - line_start_};
+    }
 
 private:
     std::string_view text_;
+    Ch* buffer_;
+    Ch* buffer_end_;
+    Ch* put_ = nullptr;
     std::size_t offset_ = 0;
-    TextPosition position_;
+    std::size_t counted_ = 0;  // newlines before this offset are counted in `line_`
+    std::uint64_t line_ = 1;
+    std::size_t line_start_ = 0;
+};
+
+// Whether a JSON number that no double can hold is too large rather than too small: exactly when
+// its leading significant digit stands at or above the units place.
+bool exceeds_double(std::string_view number) {
+    const std::size_t e = std::min(number.find_first_of("eE"), number.size());
+    const std::string_view mantissa = number.substr(0, e);
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::int64_t leading =
+        first < point ? static_cast<std::int64_t>(point - first) - 1 : -static_cast<std::int64_t>(first - point);
+    std::int64_t exponent = 0;
+    if (e < number.size()) {
+        std::string_view digits = number.substr(e + 1);
+        const bool negative = digits.front() == '-';
+        if (negative || digits.front() == '+') {
+            digits.remove_prefix(1);
+        }
+        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc{}) {
+            exponent = std::numeric_limits<std::int64_t>::max() / 2;  // beyond any mantissa's length
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    return leading + exponent >= 0;
+}
+
+template <class Integer>
+bool parse_integer(std::string_view text, Integer& value) {
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc{};
+}
+
+// Why the recorder stopped the reader, and the offset the failure is reported at.
+struct Refusal {
+    std::string_view message;
+    std::size_t offset = 0;
 };
 
 // Records every SAX event with the stream position at the moment it is reported.
 class EventRecorder {
 public:
-    EventRecorder(const PositionStream& stream, std::vector<Event>& events) : stream_(stream), events_(events) {}
+    EventRecorder(PositionStream& stream, std::vector<Event>& events) : stream_(stream), events_(events) {}
 
     bool Null() {
         push(EventKind::null);
@@ -86,15 +143,30 @@ public:
         push(EventKind::floating).floating_value = value;
         return true;
     }
-    bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
-    bool String(const char* data, rapidjson::SizeType length, bool) {
-        push(EventKind::string).text.assign(data, length);
-        return true;
+    // Numbers come as text (kParseNumbersAsStringsFlag): RapidJSON 1.1's full-precision conversion
+    // misreads a zero with a large exponent ("0e80" as 2e62, through clz(0)), while
+    // std::from_chars rounds every number correctly. Integers that fit 64 bits stay integers.
+    // The text is taken from the stream: in place, RapidJSON 1.1 points just past the number.
+    bool RawNumber(const char*, rapidjson::SizeType length, bool) {
+        const std::string_view number = stream_.last_read(length);
+        if (number.find_first_of(".eE") == std::string_view::npos) {
+            std::int64_t negative = 0;
+            std::uint64_t positive = 0;
+            if (number.front() == '-' ? parse_integer(number, negative) : parse_integer(number, positive)) {
+                return number.front() == '-' ? Int64(negative) : Uint64(positive);
+            }
+        }
+        double value = 0.0;
+        if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc{}) {
+            if (exceeds_double(number)) {
+                return refuse("number out of range", stream_.Tell() - number.size());
+            }
+            value = number.front() == '-' ? -0.0 : 0.0;  // too small for any double but zero
+        }
+        return Double(value);
     }
-    bool Key(const char* data, rapidjson::SizeType length, bool) {
-        push(EventKind::key).text.assign(data, length);
-        return true;
-    }
+    bool String(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::string, {data, length}); }
+    bool Key(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::key, {data, length}); }
     // The iterative reader reports brackets before consuming them.
     bool StartObject() {
         push(EventKind::begin_object);
@@ -113,7 +185,20 @@ public:
         return true;
     }
 
+    // Set when a handler stopped the reader (kParseErrorTermination).
+    [[nodiscard]] const Refusal& refusal() const noexcept { return refusal_; }
+
 private:
+    // RapidJSON 1.1 decodes an escaped lone trailing surrogate (\udc00) into bytes that are not
+    // UTF-8; such a string is refused at its closing quote.
+    bool text(EventKind kind, std::string_view value) {
+        if (!text::is_ascii(value) && text::validate_utf8(value)) {
+            return refuse("lone leading surrogate in hex escape", stream_.Tell() - 1);
+        }
+        push(kind).text = value;
+        return true;
+    }
+
     Event& push(EventKind kind) {
         Event& event = events_.emplace_back();
         event.kind = kind;
@@ -121,8 +206,14 @@ private:
         return event;
     }
 
-    const PositionStream& stream_;
+    bool refuse(std::string_view message, std::size_t offset) {
+        refusal_ = {message, offset};
+        return false;
+    }
+
+    PositionStream& stream_;
     std::vector<Event>& events_;
+    Refusal refusal_;
 };
 
 // The position of the byte at `offset` (or of the end of input), counted like the decoder's
@@ -196,48 +287,36 @@ void append_debug_string(std::string& out, std::string_view value) {
     out.push_back('"');
 }
 
-// Shortest round-trip form: "1.5", "5.0", "1e16", "1e-7".
-std::string format_floating(double value) {
-    std::string text = fmt::format("{}", value);
-    const std::size_t exponent = text.find('e');
-    if (exponent == std::string::npos) {
-        if (text.find('.') == std::string::npos) {
-            text += ".0";
-        }
-        return text;
-    }
-    std::string mantissa = text.substr(0, exponent);
-    std::string_view digits = std::string_view{text}.substr(exponent + 1);
-    const bool negative = !digits.empty() && digits.front() == '-';
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-        digits.remove_prefix(1);
-    }
-    while (digits.size() > 1 && digits.front() == '0') {
-        digits.remove_prefix(1);
-    }
-    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
-}
-
 }  // namespace
 
-Cursor::Cursor(std::string_view text) {
-    PositionStream stream{text};
+Cursor::Cursor(std::string_view text) : buffer_(text) {
+    PositionStream stream{text, buffer_};
     EventRecorder recorder{stream, events_};
+    // Compact JSON holds at most an event every two bytes, typical documents one every four to
+    // twenty; reserving for one every four saves most regrowth and touches no more memory.
+    events_.reserve(text.size() / 4 + 16);
     rapidjson::Reader reader;
-    constexpr unsigned flags =
-        rapidjson::kParseIterativeFlag | rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag;
+    constexpr unsigned flags = rapidjson::kParseIterativeFlag | rapidjson::kParseInsituFlag |
+                               rapidjson::kParseValidateEncodingFlag | rapidjson::kParseNumbersAsStringsFlag;
     const rapidjson::ParseResult result = reader.Parse<flags>(stream, recorder);
     Event& last = events_.emplace_back();
     if (result.IsError()) {
+        const bool refused = result.Code() == rapidjson::kParseErrorTermination;
+        const std::size_t offset = refused ? recorder.refusal().offset : result.Offset();
         last.kind = EventKind::syntax_error;
-        last.position = position_of_offset(text, result.Offset());
-        last.text = fmt::format("{} at line {} column {}", describe_syntax_error(result.Code(), text, result.Offset()),
-                                last.position.line, last.position.column);
+        last.position = position_of_offset(text, offset);
+        syntax_error_ = fmt::format(
+            "{} at line {} column {}",
+            refused ? recorder.refusal().message : describe_syntax_error(result.Code(), text, result.Offset()),
+            last.position.line, last.position.column);
+        last.text = syntax_error_;
     } else if (stream.Tell() < text.size()) {
         // The reader stops at a NUL byte as if the text ended there.
         last.kind = EventKind::syntax_error;
         last.position = position_of_offset(text, stream.Tell());
-        last.text = fmt::format("trailing characters at line {} column {}", last.position.line, last.position.column);
+        syntax_error_ =
+            fmt::format("trailing characters at line {} column {}", last.position.line, last.position.column);
+        last.text = syntax_error_;
     } else {
         last.kind = EventKind::end_of_input;
         last.position = stream.position();
@@ -247,7 +326,7 @@ Cursor::Cursor(std::string_view text) {
 const Event& Cursor::peek() const {
     const Event& event = events_[index_];
     if (event.kind == EventKind::syntax_error) {
-        throw DecodeError{event.text};
+        throw DecodeError{std::string{event.text}};
     }
     return event;
 }
@@ -349,7 +428,7 @@ std::string decode_string(Cursor& cursor) {
     if (event.kind != EventKind::string) {
         throw_invalid_type(event, "a string");
     }
-    return event.text;
+    return std::string{event.text};
 }
 
 bool decode_bool(Cursor& cursor) {
@@ -391,6 +470,16 @@ std::uint64_t decode_unsigned(Cursor& cursor, std::uint64_t max, std::string_vie
 }
 
 }  // namespace
+
+double decode_f64(Cursor& cursor) {
+    const Event& event = cursor.next();
+    switch (event.kind) {
+        case EventKind::unsigned_integer: return static_cast<double>(event.unsigned_value);
+        case EventKind::signed_integer: return static_cast<double>(event.signed_value);
+        case EventKind::floating: return event.floating_value;
+        default: throw_invalid_type(event, "f64");
+    }
+}
 
 std::uint8_t decode_u8(Cursor& cursor) {
     return static_cast<std::uint8_t>(decode_unsigned(cursor, std::numeric_limits<std::uint8_t>::max(), "u8"));

@@ -73,7 +73,7 @@ struct Event {
     std::uint64_t unsigned_value = 0;
     std::int64_t signed_value = 0;
     double floating_value = 0.0;
-    std::string text;  // string value, key, or syntax-error message
+    std::string_view text;  // string value, key, or syntax-error message; owned by the cursor
     TextPosition position;
 };
 
@@ -82,6 +82,9 @@ struct Event {
 class Cursor {
 public:
     explicit Cursor(std::string_view text);
+    // Events point into the cursor's own storage.
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
 
     [[nodiscard]] const Event& peek() const;
     const Event& next();
@@ -91,6 +94,8 @@ public:
     void finish();
 
 private:
+    std::string buffer_;  // the text, with strings and keys decoded in place
+    std::string syntax_error_;
     std::vector<Event> events_;
     std::size_t index_ = 0;
 };
@@ -120,6 +125,8 @@ private:
 [[nodiscard]] std::uint8_t decode_u8(Cursor& cursor);
 [[nodiscard]] std::uint64_t decode_u64(Cursor& cursor);
 [[nodiscard]] std::size_t decode_usize(Cursor& cursor);
+// Any JSON number.
+[[nodiscard]] double decode_f64(Cursor& cursor);
 
 template <auto Decode>
 using decoded_t = std::remove_cvref_t<std::invoke_result_t<decltype(Decode), Cursor&>>;

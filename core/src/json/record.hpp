@@ -12,10 +12,12 @@
 //     }
 //
 // Each field picks its decoder and writer from the member's type: text, bool, char32_t, u8,
-// u64, std::optional (optional key; null means absent), std::vector (JSON array), an
-// enumeration with an `enum_table`, or another record with a `json_schema`. A member whose
-// JSON form differs from its type's (such as a `std::size_t` named "usize" in messages) names
-// its decoder explicitly: `json::field<&Shape::weight, &json::decode_usize>("weight")`.
+// u64, double (written as null when not finite), std::optional (optional key; null means
+// absent), std::vector (JSON array), an enumeration with an `enum_table`, or another record
+// with a `json_schema`. A member whose JSON form differs from its type's (such as a
+// `std::size_t` named "usize" in messages) names its decoder explicitly:
+// `json::field<&Shape::weight, &json::decode_usize>("weight")`. An optional member is written
+// as null when absent unless its field says `json::Absent::omitted` (the key is then left out).
 
 #include "json/decode.hpp"
 #include "json/writer.hpp"
@@ -34,6 +36,8 @@ namespace tamri::json {
 
 enum class Presence : bool { required, optional };
 enum class UnknownFields : bool { reject, ignore };
+// How an absent optional member is written.
+enum class Absent : bool { null, omitted };
 
 template <typename Record>
 struct Field {
@@ -41,6 +45,7 @@ struct Field {
     Presence presence;
     void (*decode)(Cursor&, Record&);
     void (*write)(JsonWriter&, const Record&);
+    bool (*omitted)(const Record&) = nullptr;  // set for keys left out when their value is absent
 };
 
 // A record's whole JSON form. Fields are listed in the order they are written, which is also
@@ -99,6 +104,8 @@ template <class T>
         return decode_u8(cursor);
     } else if constexpr (std::is_same_v<T, std::uint64_t>) {
         return decode_u64(cursor);
+    } else if constexpr (std::is_same_v<T, double>) {
+        return decode_f64(cursor);
     } else if constexpr (detail::is_optional<T>::value) {
         return decode_optional<&decode_value<typename T::value_type>>(cursor);
     } else if constexpr (detail::is_vector<T>::value) {
@@ -123,6 +130,8 @@ void write_value(JsonWriter& writer, const T& value) {
         writer.character(value);
     } else if constexpr (std::is_same_v<T, std::uint8_t> || std::is_same_v<T, std::uint64_t>) {
         writer.unsigned_integer(value);
+    } else if constexpr (std::is_same_v<T, double>) {
+        writer.floating(value);
     } else if constexpr (detail::is_optional<T>::value) {
         if (value) {
             write_value(writer, *value);
@@ -154,6 +163,11 @@ void write_member(JsonWriter& writer, const member_record_t<Member>& record) {
     write_value(writer, record.*Member);
 }
 
+template <auto Member>
+bool member_absent(const member_record_t<Member>& record) {
+    return !(record.*Member).has_value();
+}
+
 // One key of a record. Optional members are optional keys; everything else is required
 // unless `presence` says otherwise (the member then keeps its default when the key is absent).
 template <auto Member, auto Decode = &decode_value<member_value_t<Member>>>
@@ -161,6 +175,17 @@ template <auto Member, auto Decode = &decode_value<member_value_t<Member>>>
     std::string_view name,
     Presence presence = detail::is_optional<member_value_t<Member>>::value ? Presence::optional : Presence::required) {
     return {name, presence, &decode_member<Member, Decode>, &write_member<Member>};
+}
+
+// One optional key, written as null or left out when the value is absent.
+template <auto Member, auto Decode = &decode_value<member_value_t<Member>>>
+[[nodiscard]] constexpr Field<member_record_t<Member>> field(std::string_view name, Absent absent) {
+    static_assert(detail::is_optional<member_value_t<Member>>::value, "only an optional member can be absent");
+    Field<member_record_t<Member>> result = field<Member, Decode>(name);
+    if (absent == Absent::omitted) {
+        result.omitted = &member_absent<Member>;
+    }
+    return result;
 }
 
 // Decodes one JSON object into `Record`. Keys may come in any order; unknown, duplicate and
@@ -214,15 +239,26 @@ Record decode_record(Cursor& cursor) {
     }
 }
 
-// Writes every field in declaration order; absent optionals as null.
+// Writes every field in declaration order; absent optionals as null or not at all.
 template <JsonRecord Record>
 void write_record(JsonWriter& writer, const Record& record) {
     writer.begin_object();
     for (const auto& field : record_schema_of<Record>.fields) {
+        if (field.omitted != nullptr && field.omitted(record)) {
+            continue;
+        }
         writer.key(field.name);
         field.write(writer, record);
     }
     writer.end_object();
+}
+
+// The compact JSON text of one record.
+template <JsonRecord Record>
+[[nodiscard]] std::string record_json_text(const Record& record) {
+    JsonWriter writer;
+    write_record(writer, record);
+    return writer.take();
 }
 
 // A whole text as one record: only white space may follow it.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -268,6 +269,15 @@ JsonWriter& JsonWriter::signed_integer(std::int64_t value) {
     return *this;
 }
 
+JsonWriter& JsonWriter::floating(double value) {
+    if (!std::isfinite(value)) {
+        return null();
+    }
+    before_value();
+    out_ += format_floating(value);
+    return *this;
+}
+
 JsonWriter& JsonWriter::boolean(bool value) {
     before_value();
     out_ += value ? "true" : "false";
@@ -305,6 +315,27 @@ JsonWriter& JsonWriter::raw_value(std::string_view json) {
     out_ += json;
     after_single_value();
     return *this;
+}
+
+std::string format_floating(double value) {
+    std::string text = fmt::format("{}", value);
+    const std::size_t exponent = text.find('e');
+    if (exponent == std::string::npos) {
+        if (text.find('.') == std::string::npos) {
+            text += ".0";
+        }
+        return text;
+    }
+    std::string mantissa = text.substr(0, exponent);
+    std::string_view digits = std::string_view{text}.substr(exponent + 1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+        digits.remove_prefix(1);
+    }
+    while (digits.size() > 1 && digits.front() == '0') {
+        digits.remove_prefix(1);
+    }
+    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
 }
 
 }  // namespace tamri::json
