@@ -287,8 +287,8 @@ JsonWriter& JsonWriter::byte_array(std::span<const std::uint8_t> values) {
     out_.push_back('[');
     std::array<char, byte_array_chunk_bytes> chunk;
     for (std::size_t start = 0; start < values.size(); start += byte_array_chunk) {
-        char* const end =
-            write_decimal_values(values.subspan(start, std::min(byte_array_chunk, values.size() - start)), chunk.data());
+        char* const end = write_decimal_values(values.subspan(start, std::min(byte_array_chunk, values.size() - start)),
+                                               chunk.data());
         out_.append(chunk.data(), end);
     }
     if (values.empty()) {
