@@ -44,7 +44,9 @@ std::string output_data_json(std::string_view report) {
     const auto add = [&](const auto& member) {
         data.AddMember(rapidjson::Value(member.name, allocator), rapidjson::Value(member.value, allocator), allocator);
     };
-    for (const auto& member : stored.GetObject()) {
+    // Const iteration: RapidJSON's mutable member iterators compare ambiguously in C++20.
+    const rapidjson::Value& root = stored;
+    for (const auto& member : root.GetObject()) {
         if (member.name != "provenance") {
             add(member);
             continue;
