@@ -1,14 +1,8 @@
 #include "hash.hpp"
-#include "json/index.hpp"
-#include "json/writer.hpp"
 #include "verification/hash.hpp"
-#include "verification/indexed_digest.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
-
-#include <array>
-#include <cstdint>
 
 #include <string>
 #include <string_view>
@@ -171,49 +165,6 @@ TEST(CanonicalJsonDigest, LargeDocumentsHashLikeTheirCanonicalText) {
     EXPECT_TRUE(canonical->starts_with(R"({"key0":["value",12345,null],"key1":)"));
     EXPECT_EQ(sha256_canonical_json_digest(json), sha256_bytes_digest(*canonical));
 }
-
-// ---- canonical digest of text written with an index ----
-
-using WriteDocument = void (*)(json::JsonWriter&);
-
-class IndexedCanonicalDigest : public testing::TestWithParam<WriteDocument> {};
-
-TEST_P(IndexedCanonicalDigest, EqualsTheDigestOfTheRewrittenText) {
-    json::JsonIndex index;
-    json::JsonWriter writer{index};
-    GetParam()(writer);
-    ASSERT_FALSE(index.failure());
-    EXPECT_EQ(sha256_canonical_json_members_digest(writer.text(), index, index.members(0)),
-              sha256_canonical_json_digest(writer.text()))
-        << writer.text();
-}
-
-constexpr std::array<std::uint8_t, 5> some_bytes{3, 0, 255, 17, 3};
-
-INSTANTIATE_TEST_SUITE_P(
-    Documents, IndexedCanonicalDigest,
-    testing::Values(
-        +[](json::JsonWriter& w) { w.begin_object().end_object(); },
-        +[](json::JsonWriter& w) {
-            w.begin_object().key("b").byte_array(some_bytes).key("a").begin_array().begin_object();
-            w.key("y").null().key("x").string("\"q\n\xc3\xa9").end_object().begin_object().end_object().end_array();
-            w.key("ab").boolean(true).key("").unsigned_integer(7).end_object();
-        },
-        +[](json::JsonWriter& w) {
-            w.begin_object().key("a").begin_object().key("m").unsigned_integer(1).key("n").begin_array();
-            w.string("s").begin_array().end_array().end_array().end_object().key("z").signed_integer(-2).end_object();
-        },
-        +[](json::JsonWriter& w) {
-            w.begin_object().key("k").unsigned_integer(1).key("j").unsigned_integer(0).key("k").begin_object();
-            w.key("b").null().key("a").null().end_object().end_object();
-        },
-        +[](json::JsonWriter& w) {
-            w.begin_object().key("z").string(std::string(100000, 'x')).key("y").begin_array();
-            for (int i = 0; i < 3000; ++i) {
-                w.begin_object().key("r").character(U'\u00e9').key("p").unsigned_integer(600000U + 7U * i).end_object();
-            }
-            w.end_array().end_object();
-        }));
 
 }  // namespace
 }  // namespace tamri

@@ -1,6 +1,9 @@
+#include "json/index.hpp"
 #include "json/writer.hpp"
 #include "sequence/types.hpp"
 
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -35,27 +38,53 @@ TEST(JsonWriter, EscapesOnlyWhatJsonRequires) {
     EXPECT_EQ(out, "\"\\\"\\\\\\b\\f\\n\\r\\t\\u0001\\u001f/\x7f\xc3\xa9\\u0000\"");
 }
 
-TEST(JsonWriter, ByteArraysReadLikeArraysOfIntegers) {
-    // Mixed values, then runs of equal values (as in masks and padding) at every alignment.
-    std::vector<std::uint8_t> values{0, 9, 10, 99, 100, 255};
-    for (int i = 0; i < 3000; ++i) {
-        values.push_back(static_cast<std::uint8_t>(i * 37));
+struct EscapeCase {
+    char byte;
+    std::string_view written;
+};
+
+class JsonStringEscapes : public testing::TestWithParam<EscapeCase> {};
+
+// Plain runs are found a word at a time, so every byte is tried at every offset of a word; an
+// index notes the first string that is not UTF-8.
+TEST_P(JsonStringEscapes, AtEveryOffset) {
+    for (std::size_t offset = 0; offset < 21; ++offset) {
+        std::string value(21, 'a');
+        value[offset] = GetParam().byte;
+        json::JsonIndex index;
+        json::JsonWriter writer{index};
+        writer.begin_array().string("\xc3\xa9").string(value).end_array();
+        EXPECT_EQ(writer.text(), fmt::format("[\"\xc3\xa9\",\"{}{}{}\"]", value.substr(0, offset), GetParam().written,
+                                             value.substr(offset + 1)));
+        EXPECT_EQ(index.failure().has_value(), GetParam().byte == '\xff');
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, JsonStringEscapes,
+                         testing::Values(EscapeCase{'"', "\\\""}, EscapeCase{'\\', "\\\\"}, EscapeCase{'\n', "\\n"},
+                                         EscapeCase{'\0', "\\u0000"}, EscapeCase{'\x1f', "\\u001f"},
+                                         EscapeCase{' ', " "}, EscapeCase{'\x7f', "\x7f"}, EscapeCase{']', "]"},
+                                         EscapeCase{'\xff', "\xff"}));
+
+TEST(JsonWriter, ByteArraysReadLikeArraysOfIntegers) {
+    // Runs of equal values (as in masks and padding) at every alignment, then mixed values.
+    std::vector<std::uint8_t> values{0, 9, 10, 99, 100, 255};
     for (const std::uint8_t value : {1, 0, 255, 42, 7}) {
         values.insert(values.end(), 9 + value % 13, value);
     }
-    for (std::size_t size = 0; size <= values.size(); size += size < 64 ? 1 : 997) {
-        const std::span<const std::uint8_t> some = std::span{values}.first(size);
-        json::JsonWriter by_value;
-        by_value.begin_array();
-        for (const std::uint8_t value : some) {
-            by_value.unsigned_integer(value);
-        }
-        by_value.end_array();
-        json::JsonWriter at_once;
-        at_once.byte_array(some);
-        EXPECT_EQ(at_once.text(), by_value.text()) << size;
+    for (int i = 0; i < 3000; ++i) {
+        values.push_back(static_cast<std::uint8_t>(i * 37));
     }
+    const auto check_first = [&values](std::size_t size) {
+        const std::span<const std::uint8_t> some = std::span{values}.first(size);
+        json::JsonWriter writer;
+        writer.byte_array(some);
+        EXPECT_EQ(writer.text(), fmt::format("[{}]", fmt::join(some, ","))) << size;
+    };
+    for (std::size_t size = 0; size <= 90; ++size) {
+        check_first(size);
+    }
+    check_first(values.size());
 }
 
 TEST(JsonWriter, ResidueIssueKeysAreResidueThenPosition) {

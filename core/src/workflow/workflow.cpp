@@ -31,7 +31,8 @@ void make_valid_utf8(SequenceWorkflowInvocation& invocation) {
                   [](std::string& argument) { make_valid_utf8(argument); });
 }
 
-// Validation takes its own copy of a borrowed record's sequence, and an owned record's sequence.
+// Validation normalizes the sequence it is given in place: a borrowed record's is copied, an
+// owned record's moved.
 std::string sequence_for_validation(const ProteinSequence& record) {
     return record.sequence;
 }
