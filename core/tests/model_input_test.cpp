@@ -82,14 +82,14 @@ TEST_P(ModelInputRows, ShapesTheRow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, ModelInputRows,
-    testing::Values(RowCase("no_padding_cut", {5, 6, 7}, no_padding(2), {5, 6}, {1, 1}, true),
-                    RowCase("no_padding_exact_length", {4, 5, 6}, no_padding(3), {4, 5, 6}, {1, 1, 1}, false),
-                    RowCase("no_padding_ignores_pad_id", {4}, no_padding(3, 9), {4}, {1}, false),
-                    RowCase("huge_max_length_no_padding", {1, 2}, no_padding(UINT64_MAX), {1, 2}, {1, 1}, false),
-                    RowCase("fixed_exact_length", {5, 6}, fixed_length(2, 0), {5, 6}, {1, 1}, false),
-                    RowCase("fixed_padded_with_pad_id", {5}, fixed_length(3, 255), {5, 255, 255}, {1, 0, 0}, false),
-                    RowCase("fixed_cut_keeps_head", {1, 2, 3, 4}, fixed_length(3, 9), {1, 2, 3}, {1, 1, 1}, true),
-                    RowCase("empty_tokens_fixed", {}, fixed_length(2, 8), {8, 8}, {0, 0}, false)),
+    testing::Values(RowCase{"no_padding_cut", {5, 6, 7}, no_padding(2), {5, 6}, {1, 1}, true},
+                    RowCase{"no_padding_exact_length", {4, 5, 6}, no_padding(3), {4, 5, 6}, {1, 1, 1}, false},
+                    RowCase{"no_padding_ignores_pad_id", {4}, no_padding(3, 9), {4}, {1}, false},
+                    RowCase{"huge_max_length_no_padding", {1, 2}, no_padding(UINT64_MAX), {1, 2}, {1, 1}, false},
+                    RowCase{"fixed_exact_length", {5, 6}, fixed_length(2, 0), {5, 6}, {1, 1}, false},
+                    RowCase{"fixed_padded_with_pad_id", {5}, fixed_length(3, 255), {5, 255, 255}, {1, 0, 0}, false},
+                    RowCase{"fixed_cut_keeps_head", {1, 2, 3, 4}, fixed_length(3, 9), {1, 2, 3}, {1, 1, 1}, true},
+                    RowCase{"empty_tokens_fixed", {}, fixed_length(2, 8), {8, 8}, {0, 0}, false}),
     [](const testing::TestParamInfo<RowCase>& info) { return std::string{info.param.name}; });
 
 TEST(BuildModelInputsChecked, BuildsOneRowPerRecordInOrder) {
@@ -124,16 +124,19 @@ TEST_P(BuildFailures, ReportTheFirstProblem) {
 INSTANTIATE_TEST_SUITE_P(
     Checks, BuildFailures,
     testing::Values(
-        FailureCase("zero_max_length_empty_list", {}, no_padding(0), zero_max_length),
-        FailureCase("policy_checked_before_records", {tokenized("a", {})}, fixed_length(0, 0), zero_max_length),
-        FailureCase("empty_before_not_ready", {tokenized("e", {}, 0, 2)}, no_padding(4),
+        FailureCase{"zero_max_length_empty_list", {}, no_padding(0), zero_max_length},
+        FailureCase{"policy_checked_before_records", {tokenized("a", {})}, fixed_length(0, 0), zero_max_length},
+        FailureCase{"empty_before_not_ready",
+                    {tokenized("e", {}, 0, 2)},
+                    no_padding(4),
                     Failure{"model_input.invalid_sequence",
-                            "sequence 'e' is empty and cannot be converted into model input", std::nullopt}),
-        FailureCase("one_warning_stays_plural", {tokenized("w", {1, 2}, 1, 0)}, no_padding(4),
-                    not_model_ready("w", 1, 0)),
-        FailureCase("second_of_three_fails",
-                    {tokenized("ok", {1}), tokenized("bad", {2}, 2, 3), tokenized("empty", {})}, no_padding(4),
-                    not_model_ready("bad", 2, 3))),
+                            "sequence 'e' is empty and cannot be converted into model input", std::nullopt}},
+        FailureCase{
+            "one_warning_stays_plural", {tokenized("w", {1, 2}, 1, 0)}, no_padding(4), not_model_ready("w", 1, 0)},
+        FailureCase{"second_of_three_fails",
+                    {tokenized("ok", {1}), tokenized("bad", {2}, 2, 3), tokenized("empty", {})},
+                    no_padding(4),
+                    not_model_ready("bad", 2, 3)}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string{info.param.name}; });
 
 // ---- JSON ----

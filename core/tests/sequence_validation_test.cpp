@@ -69,19 +69,21 @@ TEST_P(ValidateProteinSequenceOwned, ClassifiesEveryResidue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ValidateProteinSequenceOwned,
-    testing::Values(ProteinCase("empty", "", "", {}, {}),
-                    ProteinCase("lower_case_and_asterisk", "mk*", "MK*", {}, {{3, U'*'}}),
-                    ProteinCase("white_space_takes_no_position", "AC GX\t\r\n", "ACGX", {{4, U'X'}}, {}),
-                    ProteinCase("all_ambiguous_and_digit", "bjouxz1", "BJOUXZ1", issues_from(1, U"BJOUXZ"),
-                                {{7, U'1'}}),
-                    ProteinCase("vertical_tab_kept", "a\vc", "A\vC", {}, {{2, U'\v'}}),
-                    ProteinCase("non_ascii_counts_characters", "A\u00e9c\u4e00", "A\u00e9C\u4e00", {},
-                                {{2, U'\u00e9'}, {4, U'\u4e00'}}),
-                    // Byte normalization may turn broken UTF-8 into valid text; validity is judged afterwards.
-                    ProteinCase("space_inside_a_character", "A\xc3 \xa9", "A\u00e9", {}, {{2, U'\u00e9'}}),
-                    ProteinCase("invalid_utf8_byte_positions", "A\377c", "A\ufffdC", {}, {{2, U'\u00ff'}}),
-                    ProteinCase("invalid_utf8_with_valid_character", "\u00e9\377M\xe4\xb8", "\u00e9\ufffdM\ufffd", {},
-                                {{1, U'\u00c3'}, {2, U'\u00a9'}, {3, U'\u00ff'}, {5, U'\u00e4'}, {6, U'\u00b8'}})),
+    testing::Values(
+        ProteinCase{"empty", "", "", {}, {}}, ProteinCase{"lower_case_and_asterisk", "mk*", "MK*", {}, {{3, U'*'}}},
+        ProteinCase{"white_space_takes_no_position", "AC GX\t\r\n", "ACGX", {{4, U'X'}}, {}},
+        ProteinCase{"all_ambiguous_and_digit", "bjouxz1", "BJOUXZ1", issues_from(1, U"BJOUXZ"), {{7, U'1'}}},
+        ProteinCase{"vertical_tab_kept", "a\vc", "A\vC", {}, {{2, U'\v'}}},
+        ProteinCase{
+            "non_ascii_counts_characters", "A\u00e9c\u4e00", "A\u00e9C\u4e00", {}, {{2, U'\u00e9'}, {4, U'\u4e00'}}},
+        // Byte normalization may turn broken UTF-8 into valid text; validity is judged afterwards.
+        ProteinCase{"space_inside_a_character", "A\xc3 \xa9", "A\u00e9", {}, {{2, U'\u00e9'}}},
+        ProteinCase{"invalid_utf8_byte_positions", "A\377c", "A\ufffdC", {}, {{2, U'\u00ff'}}},
+        ProteinCase{"invalid_utf8_with_valid_character",
+                    "\u00e9\377M\xe4\xb8",
+                    "\u00e9\ufffdM\ufffd",
+                    {},
+                    {{1, U'\u00c3'}, {2, U'\u00a9'}, {3, U'\u00ff'}, {5, U'\u00e4'}, {6, U'\u00b8'}}}),
     [](const testing::TestParamInfo<ProteinCase>& info) { return std::string{info.param.name}; });
 
 TEST(ForEachNormalizedResidue, AppendsToTheGivenLists) {
@@ -149,24 +151,28 @@ TEST_P(ValidateSequenceRecord, JudgesUnderTheKind) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ValidateSequenceRecord,
-    testing::Values(KindCase("protein_asterisk", P, "mk*", "MK*", {}, {unsupported(P, 3, '*')}),
-                    KindCase("protein_u_after_space", P, "AC GU", "ACGU", {ambiguous(P, 4, 'U')}, {}),
-                    KindCase("protein_nucleotides", P, "ACGT", "ACGT", {}, {}),
-                    KindCase("dna_u", D, "ACGU", "ACGU", {}, {unsupported(D, 4, 'U')}),
-                    KindCase("dna_n", D, "ACGTN", "ACGTN", {ambiguous(D, 5, 'N')}, {}),
-                    KindCase("dna_z_outside_mask", D, "ACGz", "ACGZ", {}, {unsupported(D, 4, 'Z')}),
-                    KindCase("dna_at_sign_below_mask", D, "@A", "@A", {}, {unsupported(D, 1, '@')}),
-                    KindCase("rna_t", R, "ACGT", "ACGT", {}, {unsupported(R, 4, 'T')}),
-                    KindCase("rna_ambiguity_code", R, "acgun", "ACGUN", {ambiguous(R, 5, 'N')}, {}),
-                    KindCase("empty", D, "", "", {}, {}),
-                    KindCase("ascii_vertical_tab_kept", D, "a\vc", "A\vC", {}, {unsupported(D, 2, '\v')}),
-                    KindCase("unicode_white_space_dropped", D, "a\u00a0c\v\u3000g", "ACG", {}, {}),
-                    KindCase("non_ascii_counts_characters", P, "A\u00e9c", "A\u00e9C", {},
-                             {unsupported(P, 2, U'\u00e9', "\u00e9")}),
-                    KindCase("non_ascii_text_upper_cases_ascii_letters", D, "\u00e9n", "\u00e9N",
-                             {ambiguous(D, 2, 'N')}, {unsupported(D, 1, U'\u00e9', "\u00e9")}),
-                    KindCase("invalid_utf8_read_lossily", R, "a\377u", "A\ufffdU", {},
-                             {unsupported(R, 2, U'\ufffd', "\ufffd")})),
+    testing::Values(
+        KindCase{"protein_asterisk", P, "mk*", "MK*", {}, {unsupported(P, 3, '*')}},
+        KindCase{"protein_u_after_space", P, "AC GU", "ACGU", {ambiguous(P, 4, 'U')}, {}},
+        KindCase{"protein_nucleotides", P, "ACGT", "ACGT", {}, {}},
+        KindCase{"dna_u", D, "ACGU", "ACGU", {}, {unsupported(D, 4, 'U')}},
+        KindCase{"dna_n", D, "ACGTN", "ACGTN", {ambiguous(D, 5, 'N')}, {}},
+        KindCase{"dna_z_outside_mask", D, "ACGz", "ACGZ", {}, {unsupported(D, 4, 'Z')}},
+        KindCase{"dna_at_sign_below_mask", D, "@A", "@A", {}, {unsupported(D, 1, '@')}},
+        KindCase{"rna_t", R, "ACGT", "ACGT", {}, {unsupported(R, 4, 'T')}},
+        KindCase{"rna_ambiguity_code", R, "acgun", "ACGUN", {ambiguous(R, 5, 'N')}, {}},
+        KindCase{"empty", D, "", "", {}, {}},
+        KindCase{"ascii_vertical_tab_kept", D, "a\vc", "A\vC", {}, {unsupported(D, 2, '\v')}},
+        KindCase{"unicode_white_space_dropped", D, "a\u00a0c\v\u3000g", "ACG", {}, {}},
+        KindCase{
+            "non_ascii_counts_characters", P, "A\u00e9c", "A\u00e9C", {}, {unsupported(P, 2, U'\u00e9', "\u00e9")}},
+        KindCase{"non_ascii_text_upper_cases_ascii_letters",
+                 D,
+                 "\u00e9n",
+                 "\u00e9N",
+                 {ambiguous(D, 2, 'N')},
+                 {unsupported(D, 1, U'\u00e9', "\u00e9")}},
+        KindCase{"invalid_utf8_read_lossily", R, "a\377u", "A\ufffdU", {}, {unsupported(R, 2, U'\ufffd', "\ufffd")}}),
     [](const testing::TestParamInfo<KindCase>& info) { return std::string{info.param.name}; });
 
 // ---------------------------------------------------------------------------------------------

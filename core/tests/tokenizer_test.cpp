@@ -252,26 +252,29 @@ using Tokens = std::vector<std::uint8_t>;
 INSTANTIATE_TEST_SUITE_P(
     Cases, Tokenize,
     testing::Values(
-        TokenizeCase(Profile::protein_20, "ACDY", {0, 1, 2, 19}, {}, {}),
-        TokenizeCase(Profile::protein_20_special, "mk", {22, 10, 8, 23}, {}, {}),
-        TokenizeCase(Profile::protein_20, "mxbjouz", {10, 20, 20, 20, 20, 20, 20}, issues_from(2, U"XBJOUZ"), {}),
-        TokenizeCase(Profile::protein_20, "M*K", {10, 20, 8}, {}, {{2, U'*'}}),
-        TokenizeCase(Profile::dna_iupac, "ACGTN", {0, 1, 2, 3, 4}, {{5, U'N'}}, {}),
-        TokenizeCase(Profile::dna_iupac, "ACGU", {0, 1, 2, 4}, {}, {{4, U'U'}}),
-        TokenizeCase(Profile::dna_iupac, "z1", {4, 4}, {}, issues_from(1, U"Z1")),
-        TokenizeCase(Profile::rna_iupac, "ACGT", {0, 1, 2, 4}, {}, {{4, U'T'}}),
-        TokenizeCase(Profile::rna_iupac_special, "ACGU", {6, 0, 1, 2, 3, 7}, {}, {}),
-        TokenizeCase(Profile::rna_iupac, "bdhkmnrsvwy", Tokens(11, 4), issues_from(1, U"BDHKMNRSVWY"), {}),
-        TokenizeCase(Profile::dna_iupac, "\tA\r\nC\f G ", {0, 1, 2}, {}, {}),
-        TokenizeCase(Profile::dna_iupac, "A\vC", {0, 4, 1}, {}, {{2, U'\v'}}),
-        TokenizeCase(Profile::protein_20, "", {}, {}, {}),
-        TokenizeCase(Profile::dna_iupac_special, " \n", {6, 7}, {}, {}),
+        TokenizeCase{Profile::protein_20, "ACDY", {0, 1, 2, 19}, {}, {}},
+        TokenizeCase{Profile::protein_20_special, "mk", {22, 10, 8, 23}, {}, {}},
+        TokenizeCase{Profile::protein_20, "mxbjouz", {10, 20, 20, 20, 20, 20, 20}, issues_from(2, U"XBJOUZ"), {}},
+        TokenizeCase{Profile::protein_20, "M*K", {10, 20, 8}, {}, {{2, U'*'}}},
+        TokenizeCase{Profile::dna_iupac, "ACGTN", {0, 1, 2, 3, 4}, {{5, U'N'}}, {}},
+        TokenizeCase{Profile::dna_iupac, "ACGU", {0, 1, 2, 4}, {}, {{4, U'U'}}},
+        TokenizeCase{Profile::dna_iupac, "z1", {4, 4}, {}, issues_from(1, U"Z1")},
+        TokenizeCase{Profile::rna_iupac, "ACGT", {0, 1, 2, 4}, {}, {{4, U'T'}}},
+        TokenizeCase{Profile::rna_iupac_special, "ACGU", {6, 0, 1, 2, 3, 7}, {}, {}},
+        TokenizeCase{Profile::rna_iupac, "bdhkmnrsvwy", Tokens(11, 4), issues_from(1, U"BDHKMNRSVWY"), {}},
+        TokenizeCase{Profile::dna_iupac, "\tA\r\nC\f G ", {0, 1, 2}, {}, {}},
+        TokenizeCase{Profile::dna_iupac, "A\vC", {0, 4, 1}, {}, {{2, U'\v'}}},
+        TokenizeCase{Profile::protein_20, "", {}, {}, {}},
+        TokenizeCase{Profile::dna_iupac_special, " \n", {6, 7}, {}, {}},
         // Non-ASCII input: positions count characters; only ASCII white space is dropped.
-        TokenizeCase(Profile::protein_20, "A\u00e9C", {0, 20, 1}, {}, {{2, U'\u00e9'}}),
-        TokenizeCase(Profile::protein_20_special, "a \u00e9x\u3000c", {22, 0, 20, 20, 20, 1, 23}, {{3, U'X'}},
-                     {{2, U'\u00e9'}, {4, U'\u3000'}}),
+        TokenizeCase{Profile::protein_20, "A\u00e9C", {0, 20, 1}, {}, {{2, U'\u00e9'}}},
+        TokenizeCase{Profile::protein_20_special,
+                     "a \u00e9x\u3000c",
+                     {22, 0, 20, 20, 20, 1, 23},
+                     {{3, U'X'}},
+                     {{2, U'\u00e9'}, {4, U'\u3000'}}},
         // Not UTF-8: positions count bytes, each high byte is its own error.
-        TokenizeCase(Profile::dna_iupac, "a\351 \377n", {0, 4, 4, 4}, {{4, U'N'}}, issues_from(2, U"\u00e9\u00ff"))));
+        TokenizeCase{Profile::dna_iupac, "a\351 \377n", {0, 4, 4, 4}, {{4, U'N'}}, issues_from(2, U"\u00e9\u00ff")}));
 
 TEST(TokenizeHelpers, AppendOneTokenAndAtMostOneIssue) {
     std::vector<std::uint8_t> tokens;
