@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds tamri and runs every test: the C++ and Python suites in a release build, then both
-# again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds tamri and runs every test: the C++ and Python suites in a release build, the C++ suite
+# built with Clang (the binding is compiled too), then both suites again under AddressSanitizer
+# and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,6 +30,10 @@ echo "== release build"
 build "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=ON
 ctest --test-dir "$RELEASE_DIR" --output-on-failure -j "$(nproc)"
 run_pytest "$RELEASE_DIR/python"
+
+echo "== Clang build (the second supported compiler)"
+build build/clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=OFF
+ctest --test-dir build/clang --output-on-failure -j "$(nproc)"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 build "$SANITIZE_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMRI_SANITIZE=ON -DTAMRI_BUILD_BENCH=OFF
