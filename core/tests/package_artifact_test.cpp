@@ -24,10 +24,14 @@ struct RelativePathCase {
 
 TEST(PackageRelativePath, RefusesBlankAbsoluteAndClimbingPaths) {
     const std::vector<RelativePathCase> cases = {
-        {"", Kind::path_required},          {"   ", Kind::path_required},
-        {"/etc/passwd", Kind::absolute_path}, {"..", Kind::outside_root},
-        {"models/../models/m.onnx", Kind::outside_root}, {"models/./m.onnx", std::nullopt},
-        {"a..b/..c", std::nullopt},         {"models//m.onnx/", std::nullopt},
+        {"", Kind::path_required},
+        {"   ", Kind::path_required},
+        {"/etc/passwd", Kind::absolute_path},
+        {"..", Kind::outside_root},
+        {"models/../models/m.onnx", Kind::outside_root},
+        {"models/./m.onnx", std::nullopt},
+        {"a..b/..c", std::nullopt},
+        {"models//m.onnx/", std::nullopt},
     };
     for (const auto& [path, refused] : cases) {
         const auto result = validate_package_relative_path(path);
@@ -83,8 +87,8 @@ PackageValidationIssue escape(std::string_view path) {
 
 TEST_F(PackageArtifacts, AcceptsFilesAndLinksThatStayInside) {
     const std::string digest = sha256_bytes_digest(model);
-    for (const std::string_view path : {"models/m.onnx", "models/./m.onnx", "models/relative.onnx",
-                                        "models/absolute.onnx"}) {
+    for (const std::string_view path :
+         {"models/m.onnx", "models/./m.onnx", "models/relative.onnx", "models/absolute.onnx"}) {
         EXPECT_TRUE(check(path, std::nullopt, true).empty()) << path;
         EXPECT_TRUE(check(path, digest, true).empty()) << path;
     }

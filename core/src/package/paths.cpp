@@ -4,11 +4,11 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 
 namespace tamri::package {
 namespace {
@@ -39,11 +39,6 @@ PackageArtifactError read_failed(std::string_view path, std::string location, st
 
 PackageArtifactError not_a_file(std::string_view path, const std::filesystem::path& target) {
     return read_failed(path, target.string(), "asset path is not a file");
-}
-
-// Component-wise, so a root "pkg" does not contain "pkg2".
-bool starts_with_root(const std::filesystem::path& target, const std::filesystem::path& root) {
-    return std::mismatch(root.begin(), root.end(), target.begin(), target.end()).first == root.end();
 }
 
 // Opens `relative` below the open directory `root` without following any link, one component at
@@ -85,6 +80,10 @@ FileHandle::~FileHandle() {
     }
 }
 
+bool is_within_root(const std::filesystem::path& target, const std::filesystem::path& root) {
+    return std::mismatch(root.begin(), root.end(), target.begin(), target.end()).first == root.end();
+}
+
 std::string os_error_text(std::error_code error) {
     return fmt::format("{} (os error {})", error.message(), error.value());
 }
@@ -92,14 +91,11 @@ std::string os_error_text(std::error_code error) {
 std::string artifact_error_text(const PackageArtifactError& error) {
     using Kind = PackageArtifactError::Kind;
     switch (error.kind) {
-        case Kind::path_required:
-            return "asset path is required";
+        case Kind::path_required: return "asset path is required";
         case Kind::absolute_path:
             return fmt::format("asset path '{}' must be relative to the package root", error.path);
-        case Kind::outside_root:
-            return fmt::format("asset path '{}' must stay inside the package root", error.path);
-        case Kind::read_failed:
-            break;
+        case Kind::outside_root: return fmt::format("asset path '{}' must stay inside the package root", error.path);
+        case Kind::read_failed: break;
     }
     return fmt::format("failed to read asset '{}' at '{}': {}", error.path, error.location, error.reason);
 }
@@ -139,7 +135,7 @@ ArtifactResult<PackageFile> open_package_file(const std::filesystem::path& root,
     if (error) {
         return read_failed(path, joined.string(), os_error_text(error));
     }
-    if (!starts_with_root(target, canonical_root)) {
+    if (!is_within_root(target, canonical_root)) {
         return PackageArtifactError{PackageArtifactError::Kind::outside_root, std::string{path}, {}, {}};
     }
     if (!std::filesystem::is_regular_file(target, error)) {

@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <span>
 #include <utility>
 #include <variant>
 
@@ -33,6 +33,10 @@ struct PackageArtifactError {
 
 // The system's description of an OS error followed by " (os error {code})".
 [[nodiscard]] std::string os_error_text(std::error_code error);
+
+// Whether canonical `target` is `root` or below it, compared component by component (a root
+// "pkg" does not contain "pkg2").
+[[nodiscard]] bool is_within_root(const std::filesystem::path& target, const std::filesystem::path& root);
 
 // An owned file descriptor, closed when dropped.
 class FileHandle {
