@@ -98,14 +98,16 @@ TEST(TomlPipelineConfig, ReportsTheFirstFailure) {
         {"path = \"in.fasta\"", "", invalid("input.path is required", "input.path")},
         {"kind = \"protein\"", "kind = \"dna\"",
          invalid("validate.kind must be 'protein' for profile 'protein-20'", "validate.kind")},
-        {"kind = \"protein\"", "kind = \"DNA\"", invalid("validate.kind must be one of protein, dna, rna", "validate.kind")},
+        {"kind = \"protein\"", "kind = \"DNA\"",
+         invalid("validate.kind must be one of protein, dna, rna", "validate.kind")},
         {"format = \"fasta\"", "format = \"FASTA\"", invalid("input.format must be 'fasta'", "input.format")},
         {"name = \"demo\"", "name = \"  \"", invalid("name is required", "name")},
         {"profile = \"protein-20\"", "profile = \"protein\"",
          invalid("tokenize.profile must be one of protein-20, protein-20-special, dna-iupac, dna-iupac-special, "
                  "rna-iupac, rna-iupac-special",
                  "tokenize.profile")},
-        {"max_length = 512", "max_length = 0", invalid("export.max_length must be greater than zero", "export.max_length")},
+        {"max_length = 512", "max_length = 0",
+         invalid("export.max_length must be greater than zero", "export.max_length")},
         {"padding = \"no_padding\"", "padding = \"none\"",
          invalid("export.padding must be 'fixed_length' or 'no_padding'", "export.padding")},
         {"format = \"model-input-json\"", "format = \"json\"",
@@ -159,10 +161,10 @@ TEST(PipelineConfigArtifact, KeepsTheInputInsideTheRoot) {
               invalid("package pipeline input.path must stay inside the package root", "input.path"));
     EXPECT_EQ(config("/etc/hosts"), invalid("package pipeline input.path must be package-relative", "input.path"));
     const auto missing = pkg / "pipelines" / "none.fasta";
-    EXPECT_EQ(config("none.fasta"),
-              invalid(fmt::format("failed to canonicalize '{}': No such file or directory (os error 2)",
-                                  missing.string()),
-                      missing.string()));
+    EXPECT_EQ(
+        config("none.fasta"),
+        invalid(fmt::format("failed to canonicalize '{}': No such file or directory (os error 2)", missing.string()),
+                missing.string()));
     const auto absent = pkg / "pipelines" / "absent.toml";
     EXPECT_EQ(validate_pipeline_config_artifact(pkg, absent),
               invalid(fmt::format("failed to read pipeline config: No such file or directory (os error 2)"),

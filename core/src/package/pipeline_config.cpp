@@ -38,11 +38,11 @@ constexpr auto json_schema(std::type_identity<PipelineTokenizeConfig>) {
 
 constexpr auto json_schema(std::type_identity<PipelineExportConfig>) {
     using Export = PipelineExportConfig;
-    return json::record_schema<Export>(
-        "struct PipelineExportConfig", json::UnknownFields::reject, json::field<&Export::format>("format"),
-        json::field<&Export::max_length, &json::decode_usize>("max_length"),
-        json::field<&Export::pad_token_id>("pad_token_id"),
-        json::field<&Export::padding>("padding", json::Presence::optional));
+    return json::record_schema<Export>("struct PipelineExportConfig", json::UnknownFields::reject,
+                                       json::field<&Export::format>("format"),
+                                       json::field<&Export::max_length, &json::decode_usize>("max_length"),
+                                       json::field<&Export::pad_token_id>("pad_token_id"),
+                                       json::field<&Export::padding>("padding", json::Presence::optional));
 }
 
 constexpr auto json_schema(std::type_identity<PipelineConfig>) {
@@ -67,7 +67,8 @@ ConfigResult<PipelineConfig> parse_json_pipeline_config(const std::filesystem::p
 
 // The configuration's content as UTF-8 text, read below the root without leaving it when the
 // path names a file under the root, which is how artifact validation calls.
-ConfigResult<std::string> read_config_text(const std::filesystem::path& root, const std::filesystem::path& config_path) {
+ConfigResult<std::string> read_config_text(const std::filesystem::path& root,
+                                           const std::filesystem::path& config_path) {
     const std::filesystem::path relative = config_path.lexically_relative(root);
     auto content = read_package_file(root, relative.empty() ? config_path.string() : relative.string());
     if (auto* error = std::get_if<PackageArtifactError>(&content)) {
@@ -77,10 +78,9 @@ ConfigResult<std::string> read_config_text(const std::filesystem::path& root, co
     }
     std::string& text = std::get<std::string>(content);
     if (const auto invalid = text::validate_utf8(text)) {
-        return invalid_config(
-            fmt::format("failed to read pipeline config: stream did not contain valid UTF-8: {}",
-                        text::describe_utf8_error(*invalid)),
-            config_path.string());
+        return invalid_config(fmt::format("failed to read pipeline config: stream did not contain valid UTF-8: {}",
+                                          text::describe_utf8_error(*invalid)),
+                              config_path.string());
     }
     return std::move(text);
 }
@@ -98,7 +98,8 @@ ConfigResult<PipelineConfig> parse_pipeline_config(const std::filesystem::path& 
         return invalid_config("pipeline config path must have .json or .toml extension", config_path.string());
     }
     std::string lowered = extension.substr(1);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     if (lowered == "json") {
         return parse_json_pipeline_config(config_path, contents);
     }
@@ -129,7 +130,8 @@ std::optional<ReferencedConfigError> validate_pipeline_config_artifact(const std
         return std::move(*error);
     }
     const PipelineConfig& config = std::get<PipelineConfig>(parsed);
-    if (auto fields = validate_pipeline_config_fields(config); auto* error = std::get_if<ReferencedConfigError>(&fields)) {
+    if (auto fields = validate_pipeline_config_fields(config);
+        auto* error = std::get_if<ReferencedConfigError>(&fields)) {
         return std::move(*error);
     }
     const std::filesystem::path input{config.input.path};
@@ -146,7 +148,7 @@ std::optional<ReferencedConfigError> validate_pipeline_config_artifact(const std
         return std::move(*error);
     }
     if (!is_within_root(std::get<std::filesystem::path>(canonical_input),
-                          std::get<std::filesystem::path>(canonical_root))) {
+                        std::get<std::filesystem::path>(canonical_root))) {
         return invalid_config("package pipeline input.path must stay inside the package root", "input.path");
     }
     return std::nullopt;

@@ -14,8 +14,11 @@ namespace tamri::package {
 
 // The eleven known keys, in the order the record is built.
 inline constexpr std::array<std::string_view, 11> pipeline_config_keys = {
-    "schema_version",   "name",          "input.format",      "input.path",          "normalize.policy",
-    "validate.kind",    "tokenize.profile", "export.format", "export.max_length", "export.pad_token_id",
+    "schema_version",    "name",
+    "input.format",      "input.path",
+    "normalize.policy",  "validate.kind",
+    "tokenize.profile",  "export.format",
+    "export.max_length", "export.pad_token_id",
     "export.padding",
 };
 

@@ -44,11 +44,10 @@ std::optional<ReferencedConfigError> validate_padding(std::string_view padding) 
 
 ConfigResult<ProteinTokenizerProfile> validate_pipeline_config_fields(const PipelineConfig& config) {
     // Cheap, side-effect-free checks run together; the first in order wins.
-    if (auto failure = first_failure({require_non_empty("name", config.name),
-                                      require_value("input.format", config.input.format, "fasta"),
-                                      require_non_empty("input.path", config.input.path),
-                                      require_value("normalize.policy", config.normalize.policy,
-                                                    "strip_ascii_whitespace_uppercase")})) {
+    if (auto failure = first_failure(
+            {require_non_empty("name", config.name), require_value("input.format", config.input.format, "fasta"),
+             require_non_empty("input.path", config.input.path),
+             require_value("normalize.policy", config.normalize.policy, "strip_ascii_whitespace_uppercase")})) {
         return std::move(*failure);
     }
     const std::optional<SequenceKind> kind = parse_enum<SequenceKind>(config.validate.kind);
@@ -57,9 +56,9 @@ ConfigResult<ProteinTokenizerProfile> validate_pipeline_config_fields(const Pipe
     }
     const std::optional<ProteinTokenizerProfile> profile = parse_enum<ProteinTokenizerProfile>(config.tokenize.profile);
     if (!profile) {
-        return invalid_config(fmt::format("tokenize.profile must be one of {}",
-                                          fmt::join(enum_texts<ProteinTokenizerProfile>, ", ")),
-                              "tokenize.profile");
+        return invalid_config(
+            fmt::format("tokenize.profile must be one of {}", fmt::join(enum_texts<ProteinTokenizerProfile>, ", ")),
+            "tokenize.profile");
     }
     if (const SequenceKind profile_kind = tokenizer_profile_kind(*profile); profile_kind != *kind) {
         return invalid_config(fmt::format("validate.kind must be '{}' for profile '{}'", enum_text(profile_kind),
