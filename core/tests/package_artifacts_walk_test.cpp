@@ -37,16 +37,18 @@ protected:
         }
         manifest.schema_version = SchemaVersion::v1;
         manifest.name = "demo";
-        manifest.package_layout = PackageDirectoryLayout{"manifest.json", "models/", "tokenizers", "vocabs",
-                                                         "pipelines", "fixtures", std::nullopt, "docs"};
-        manifest.metadata = PackageMetadata{{"MIT", std::nullopt}, {"cite", std::nullopt, std::nullopt},
+        manifest.package_layout = PackageDirectoryLayout{"manifest.json", "models/",  "tokenizers", "vocabs",
+                                                         "pipelines",     "fixtures", std::nullopt, "docs"};
+        manifest.metadata = PackageMetadata{{"MIT", std::nullopt},
+                                            {"cite", std::nullopt, std::nullopt},
                                             {"docs/card.md", std::nullopt, "summary", {"use"}, {"limits"}}};
         manifest.model.path = "models/m.onnx";
         manifest.model.checksum = sha256_bytes_digest("model");
         manifest.tokenizer = TokenAsset{"dna-iupac", "tokenizers/t.json", std::nullopt, "dna-iupac.v0"};
         manifest.vocab = TokenAsset{"dna-iupac", "vocabs/v.json", std::nullopt, std::nullopt};
-        manifest.preprocessing = {PipelineStep{"prep", "impl", "contract", std::nullopt,
-                                               PipelineConfigArtifact{"pipelines/p.toml", PipelineConfigVersion::v0, std::nullopt}}};
+        manifest.preprocessing = {
+            PipelineStep{"prep", "impl", "contract", std::nullopt,
+                         PipelineConfigArtifact{"pipelines/p.toml", PipelineConfigVersion::v0, std::nullopt}}};
         manifest.fixtures = {PackageFixture{"case", "fixtures/in.fasta", "fixtures/out.json", std::nullopt,
                                             sha256_bytes_digest("fixtures/out.json")}};
     }
@@ -118,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "tokenizer.name must match tokenizer config profile 'dna-iupac'"}}},
         WalkCase{"SpecialProfileNeedsSpecialTokens",
                  [](PackageManifest& m, const fs::path& root) {
-                     write_file(root / "tokenizers/t.json", R"({"profile":"dna-iupac-special","add_special_tokens":false})");
+                     write_file(root / "tokenizers/t.json",
+                                R"({"profile":"dna-iupac-special","add_special_tokens":false})");
                      m.tokenizer->name = "";
                  },
                  {{Code::required_field, "tokenizer.name", "tokenizer.name is required"},
@@ -134,22 +137,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {{Code::checksum_mismatch, "tokenizer.checksum",
                    fmt::format("tokenizer.checksum mismatch: expected '{}' but computed '{}'",
                                sha256_bytes_digest("other"), sha256_bytes_digest("not json"))}}},
-        WalkCase{"BuiltinVocabularyChanged",
-                 [](PackageManifest& m, const fs::path& root) {
-                     write_file(root / "vocabs/v.json",
-                                vocab_json("dna-iupac", R"({"residue":"C","token_id":0},{"residue":"A","token_id":1})", 5));
-                     m.vocab->contract_version = "dna.v0";
-                 },
-                 {{Code::invalid_vocab_config, "vocab.contract_version",
-                   "vocab.contract_version must match vocabulary version 'dna-iupac.v0'"},
-                  {Code::invalid_vocab_config, "vocab.unknown_token_id", "vocab.unknown_token_id must be 4 for dna-iupac"},
-                  {Code::invalid_vocab_config, "vocab.tokens",
-                   "vocab.tokens must match the built-in dna-iupac token order and IDs"}}},
-        WalkCase{"SpecialVocabularyHasNoBuiltinTable",
-                 [](PackageManifest&, const fs::path& root) {
-                     write_file(root / "vocabs/v.json", vocab_json("dna-iupac-special", "", 9));
-                 },
-                 {{Code::invalid_vocab_config, "vocab.name", "vocab.name must match vocabulary name 'dna-iupac-special'"}}},
+        WalkCase{
+            "BuiltinVocabularyChanged",
+            [](PackageManifest& m, const fs::path& root) {
+                write_file(root / "vocabs/v.json",
+                           vocab_json("dna-iupac", R"({"residue":"C","token_id":0},{"residue":"A","token_id":1})", 5));
+                m.vocab->contract_version = "dna.v0";
+            },
+            {{Code::invalid_vocab_config, "vocab.contract_version",
+              "vocab.contract_version must match vocabulary version 'dna-iupac.v0'"},
+             {Code::invalid_vocab_config, "vocab.unknown_token_id", "vocab.unknown_token_id must be 4 for dna-iupac"},
+             {Code::invalid_vocab_config, "vocab.tokens",
+              "vocab.tokens must match the built-in dna-iupac token order and IDs"}}},
+        WalkCase{
+            "SpecialVocabularyHasNoBuiltinTable",
+            [](PackageManifest&, const fs::path& root) {
+                write_file(root / "vocabs/v.json", vocab_json("dna-iupac-special", "", 9));
+            },
+            {{Code::invalid_vocab_config, "vocab.name", "vocab.name must match vocabulary name 'dna-iupac-special'"}}},
         WalkCase{"VocabularyNotUtf8",
                  [](PackageManifest&, const fs::path& root) { write_file(root / "vocabs/v.json", "\xff"); },
                  {{Code::invalid_vocab_config, "vocab",
@@ -158,41 +163,41 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Layout, PackageWalkCases,
-    testing::Values(
-        WalkCase{"ModelOutsideModels",
-                 [](PackageManifest& m, const fs::path& root) {
-                     write_file(root / "weights/m.onnx", "model");
-                     m.model.path = "weights/m.onnx";
-                 },
-                 {{Code::layout_mismatch, "model.path",
-                   "model.path must be under declared package directory 'models/'"}}},
-        WalkCase{"PrefixIsNotADirectory",
-                 [](PackageManifest& m, const fs::path&) {
-                     m.package_layout->fixtures = "fix";
-                     m.package_layout->observed = "/abs";
-                 },
-                 {{Code::invalid_asset_path, "package_layout.observed",
-                   "asset path '/abs' must be relative to the package root"},
-                  {Code::layout_mismatch, "fixtures[0].input",
-                   "fixtures[0].input must be under declared package directory 'fix'"},
-                  {Code::layout_mismatch, "fixtures[0].expected_output",
-                   "fixtures[0].expected_output must be under declared package directory 'fix'"}}},
-        WalkCase{"NoLayoutNoLayoutIssues",
-                 [](PackageManifest& m, const fs::path&) {
-                     m.schema_version = SchemaVersion::v0;
-                     m.package_layout.reset();
-                     m.model.path = "models/../models/m.onnx";
-                 },
-                 {{Code::invalid_asset_path, "model",
-                   "asset path 'models/../models/m.onnx' must stay inside the package root"}}}),
+    testing::Values(WalkCase{"ModelOutsideModels",
+                             [](PackageManifest& m, const fs::path& root) {
+                                 write_file(root / "weights/m.onnx", "model");
+                                 m.model.path = "weights/m.onnx";
+                             },
+                             {{Code::layout_mismatch, "model.path",
+                               "model.path must be under declared package directory 'models/'"}}},
+                    WalkCase{"PrefixIsNotADirectory",
+                             [](PackageManifest& m, const fs::path&) {
+                                 m.package_layout->fixtures = "fix";
+                                 m.package_layout->observed = "/abs";
+                             },
+                             {{Code::invalid_asset_path, "package_layout.observed",
+                               "asset path '/abs' must be relative to the package root"},
+                              {Code::layout_mismatch, "fixtures[0].input",
+                               "fixtures[0].input must be under declared package directory 'fix'"},
+                              {Code::layout_mismatch, "fixtures[0].expected_output",
+                               "fixtures[0].expected_output must be under declared package directory 'fix'"}}},
+                    WalkCase{"NoLayoutNoLayoutIssues",
+                             [](PackageManifest& m, const fs::path&) {
+                                 m.schema_version = SchemaVersion::v0;
+                                 m.package_layout.reset();
+                                 m.model.path = "models/../models/m.onnx";
+                             },
+                             {{Code::invalid_asset_path, "model",
+                               "asset path 'models/../models/m.onnx' must stay inside the package root"}}}),
     [](const auto& info) { return std::string{info.param.name}; });
 
 TEST_F(PackageWalk, HandsOnlyPassedConfigurationsToTheValidator) {
     rejection = ReferencedConfigError{"pipeline.invalid_config", "name is required", "name"};
-    EXPECT_EQ(walk(), (std::vector<PackageValidationIssue>{
-                          {Code::invalid_pipeline_config, "preprocessing[0].config",
-                           "preprocessing[0].config: pipeline config 'pipelines/p.toml' is invalid: "
-                           "pipeline.invalid_config: name is required at name"}}));
+    EXPECT_EQ(
+        walk(),
+        (std::vector<PackageValidationIssue>{{Code::invalid_pipeline_config, "preprocessing[0].config",
+                                              "preprocessing[0].config: pipeline config 'pipelines/p.toml' is invalid: "
+                                              "pipeline.invalid_config: name is required at name"}}));
     fs::remove(root() / "pipelines/p.toml");
     validated.clear();
     const auto issues = walk();

@@ -47,7 +47,8 @@ void validate_tokenizer_config(PackageValidationReport& report, const TokenAsset
     try {
         config = parse_protein_tokenizer_config(bytes);
     } catch (const json::DecodeError& error) {
-        push_issue(report, code, "tokenizer", fmt::format("tokenizer: invalid tokenizer config JSON: {}", error.detail()));
+        push_issue(report, code, "tokenizer",
+                   fmt::format("tokenizer: invalid tokenizer config JSON: {}", error.detail()));
         return;
     }
     const std::string_view profile = enum_text(config.profile);
@@ -81,9 +82,11 @@ void validate_vocab_config(PackageValidationReport& report, const TokenAsset& vo
         return;
     }
     if (!text::is_blank(vocab.name) && vocab.name != vocabulary.name) {
-        push_issue(report, code, "vocab.name", fmt::format("vocab.name must match vocabulary name '{}'", vocabulary.name));
+        push_issue(report, code, "vocab.name",
+                   fmt::format("vocab.name must match vocabulary name '{}'", vocabulary.name));
     }
-    if (const std::string version = contract_version_of(vocabulary.name); contradicts(vocab.contract_version, version)) {
+    if (const std::string version = contract_version_of(vocabulary.name);
+        contradicts(vocab.contract_version, version)) {
         push_issue(report, code, "vocab.contract_version",
                    fmt::format("vocab.contract_version must match vocabulary version '{}'", version));
     }

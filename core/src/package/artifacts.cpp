@@ -9,9 +9,9 @@
 
 #include <fmt/format.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <cerrno>
 
 namespace tamri::package {
 namespace {
@@ -81,9 +81,8 @@ std::variant<std::string, ManifestReadError> read_package_manifest_file(const st
     return content;
 }
 
-void validate_referenced_pipeline_config(PackageValidationReport& report, std::string_view field,
-                                         std::string_view path, const std::filesystem::path& root,
-                                         const PipelineConfigValidator& validator) {
+void validate_referenced_pipeline_config(PackageValidationReport& report, std::string_view field, std::string_view path,
+                                         const std::filesystem::path& root, const PipelineConfigValidator& validator) {
     if (!validator) {
         return;
     }
@@ -91,8 +90,8 @@ void validate_referenced_pipeline_config(PackageValidationReport& report, std::s
     if (!error) {
         return;
     }
-    std::string message = fmt::format("{}: pipeline config '{}' is invalid: {}: {}", field, path, error->code,
-                                      error->message);
+    std::string message =
+        fmt::format("{}: pipeline config '{}' is invalid: {}: {}", field, path, error->code, error->message);
     if (error->location) {
         message += fmt::format(" at {}", *error->location);
     }
@@ -118,7 +117,8 @@ PackageValidationReport validate_package_manifest_artifacts_with_manifest_path_a
     PackageValidationReport report = validate_package_manifest(manifest);
     validate_artifact_reference(report, "model", manifest.model.path, manifest.model.checksum, root);
     if (const auto& tokenizer = manifest.tokenizer) {
-        if (const auto bytes = validated_artifact_bytes(report, "tokenizer", tokenizer->path, tokenizer->checksum, root)) {
+        if (const auto bytes =
+                validated_artifact_bytes(report, "tokenizer", tokenizer->path, tokenizer->checksum, root)) {
             validate_tokenizer_config(report, *tokenizer, *bytes);
         }
     }
@@ -142,8 +142,8 @@ PackageValidationReport validate_package_manifest_artifacts_with_manifest_path_a
 
 PackageValidationReport validate_package_manifest_artifacts_with_pipeline_config_validator(
     const PackageManifest& manifest, const std::filesystem::path& root, const PipelineConfigValidator& validator) {
-    return validate_package_manifest_artifacts_with_manifest_path_and_pipeline_config_validator(manifest, root,
-                                                                                                std::nullopt, validator);
+    return validate_package_manifest_artifacts_with_manifest_path_and_pipeline_config_validator(
+        manifest, root, std::nullopt, validator);
 }
 
 }  // namespace tamri::package

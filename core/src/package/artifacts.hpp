@@ -36,9 +36,8 @@ void validate_pipeline_configs(PackageValidationReport& report, std::string_view
                                const PipelineConfigValidator& validator);
 
 // "invalid_pipeline_config" when the validator rejects the file.
-void validate_referenced_pipeline_config(PackageValidationReport& report, std::string_view field,
-                                         std::string_view path, const std::filesystem::path& root,
-                                         const PipelineConfigValidator& validator);
+void validate_referenced_pipeline_config(PackageValidationReport& report, std::string_view field, std::string_view path,
+                                         const std::filesystem::path& root, const PipelineConfigValidator& validator);
 
 // The validator the Python functions use: `validate_pipeline_config_artifact` below `root`.
 [[nodiscard]] PipelineConfigValidator pipeline_config_validator(std::filesystem::path root);

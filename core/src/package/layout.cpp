@@ -29,8 +29,7 @@ void validate_manifest_entry(PackageValidationReport& report, std::string_view e
     }
 }
 
-void validate_document_layout(PackageValidationReport& report, const PackageMetadata& metadata,
-                              std::string_view docs) {
+void validate_document_layout(PackageValidationReport& report, const PackageMetadata& metadata, std::string_view docs) {
     if (metadata.license.file) {
         validate_path_under_dir(report, "metadata.license.file.path", metadata.license.file->path, docs);
     }

@@ -31,7 +31,8 @@ void validate_pipeline_config_layout(PackageValidationReport& report, std::strin
 
 // The whole layout step of artifact validation; `manifest_path` is compared when known.
 void validate_package_layout(PackageValidationReport& report, const PackageManifest& manifest,
-                             const PackageDirectoryLayout& layout, const std::optional<std::filesystem::path>& manifest_path,
+                             const PackageDirectoryLayout& layout,
+                             const std::optional<std::filesystem::path>& manifest_path,
                              const std::filesystem::path& root);
 
 }  // namespace tamri::package
