@@ -1,7 +1,6 @@
 #pragma once
 
-// Real package directories for tests, created under the system's temporary folder and removed
-// afterwards.
+// Real package directories for tests, under the system's temporary folder.
 
 #include "package/reports.hpp"
 

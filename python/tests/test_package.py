@@ -63,17 +63,9 @@ CLEAN = '{"valid":true,"issues":[],"structured_issues":[]}'
 
 @pytest.fixture
 def package(tmp_path):
-    """A copy of the bundled example package, to break on purpose."""
     root = tmp_path / "pkg"
     shutil.copytree(EXAMPLE.parent, root)
     return root
-
-
-def issues_of(report_json):
-    report = json.loads(report_json)
-    assert report["valid"] == (report["issues"] == [])
-    assert report["issues"] == [issue["message"] for issue in report["structured_issues"]]
-    return [(issue["code"], issue["field"]) for issue in report["structured_issues"]]
 
 
 def test_the_bundled_package_is_valid_file_by_file(package, monkeypatch):
@@ -85,33 +77,8 @@ def test_the_bundled_package_is_valid_file_by_file(package, monkeypatch):
     assert tamri.validate_package_manifest_artifacts(text, ".") == CLEAN
 
 
-def break_model_checksum(root):
+def break_model_and_pipeline(root):
     (root / "models" / "protein-probe.onnx").write_bytes(b"tampered")
-
-
-def model_is_a_fifo(root):
-    (root / "models" / "protein-probe.onnx").unlink()
-    os.mkfifo(root / "models" / "protein-probe.onnx")
-
-
-def model_links_out(root):
-    (root / "models" / "protein-probe.onnx").unlink()
-    (root / "models" / "protein-probe.onnx").symlink_to("/etc/passwd")
-
-
-def model_links_to_sibling(root):
-    sibling = root.parent / (root.name + "-other")
-    shutil.copytree(root / "models", sibling)
-    shutil.rmtree(root / "models")
-    (root / "models").symlink_to(sibling)
-
-
-def model_is_a_directory(root):
-    (root / "models" / "protein-probe.onnx").unlink()
-    (root / "models" / "protein-probe.onnx").mkdir()
-
-
-def pipeline_is_invalid(root):
     config = root / "pipelines" / "preprocess.toml"
     config.write_text(config.read_text().replace("max_length = 16", "max_length = 0"))
     manifest = root / "manifest.json"
@@ -120,30 +87,15 @@ def pipeline_is_invalid(root):
     manifest.write_text(json.dumps(data))
 
 
-@pytest.mark.parametrize("damage, issues, message", [
-    (break_model_checksum, [("checksum_mismatch", "model.checksum")], "model.checksum mismatch: expected 'sha256:465d"),
-    (model_is_a_fifo, [("asset_read_failed", "model")], "asset path is not a file"),
-    (model_is_a_directory, [("asset_read_failed", "model")], "asset path is not a file"),
-    (model_links_out, [("invalid_asset_path", "model")],
-     "model: asset path 'models/protein-probe.onnx' must stay inside the package root"),
-    (model_links_to_sibling, [("invalid_asset_path", "model")], "must stay inside the package root"),
-    (pipeline_is_invalid, [("invalid_pipeline_config", "preprocessing[0].config")],
-     "preprocessing[0].config: pipeline config 'pipelines/preprocess.toml' is invalid: pipeline.invalid_config: "
-     "export.max_length must be greater than zero at export.max_length"),
-])
-def test_a_broken_package_reports_without_raising(package, damage, issues, message):
-    damage(package)
-    report = tamri.validate_package_manifest_file(str(package / "manifest.json"))
-    assert issues_of(report) == issues
-    assert message in json.loads(report)["issues"][0]
-
-
-def test_a_missing_root_fails_every_reference():
-    text = EXAMPLE.read_text(encoding="utf-8")
-    report = json.loads(tamri.validate_package_manifest_artifacts(text, "/nonexistent/pkg"))
-    assert len(report["issues"]) == 9
-    assert all(issue["code"] == "asset_read_failed" and "failed to resolve package root: " in issue["message"]
-               for issue in report["structured_issues"])
+def test_a_broken_package_reports_without_raising(package):
+    break_model_and_pipeline(package)
+    report = json.loads(tamri.validate_package_manifest_file(str(package / "manifest.json")))
+    assert report["valid"] is False
+    assert [(issue["code"], issue["field"]) for issue in report["structured_issues"]] == [
+        ("checksum_mismatch", "model.checksum"), ("invalid_pipeline_config", "preprocessing[0].config")]
+    assert report["issues"][1] == (
+        "preprocessing[0].config: pipeline config 'pipelines/preprocess.toml' is invalid: pipeline.invalid_config: "
+        "export.max_length must be greater than zero at export.max_length")
 
 
 def test_only_the_file_function_compares_the_manifest_path(package):
@@ -169,10 +121,3 @@ def test_an_unreadable_manifest_file_raises_os_error(tmp_path, make, reason):
         tamri.validate_package_manifest_file(str(path))
     assert caught.type is OSError
     assert caught.value.args == (f"failed to read package manifest '{path}': {reason}",)
-
-
-def test_package_paths_must_be_str():
-    with pytest.raises(TypeError, match="^argument 'base_dir': 'PosixPath' object cannot be converted to 'str'$"):
-        tamri.validate_package_manifest_artifacts("{}", EXAMPLE.parent)
-    with pytest.raises(TypeError, match="^argument 'manifest_path': 'bytes' object cannot be converted to 'str'$"):
-        tamri.validate_package_manifest_file(b"manifest.json")
