@@ -25,6 +25,7 @@ inline constexpr std::array<std::string_view, 11> pipeline_config_keys = {
 // Each known key's value as written, in `pipeline_config_keys` order.
 using PipelineConfigValues = std::array<std::optional<std::string>, pipeline_config_keys.size()>;
 
+// `contents` must be valid UTF-8 (the artifact reader checks it first).
 [[nodiscard]] ConfigResult<PipelineConfig> parse_toml_pipeline_config(std::string_view contents);
 
 // The value of a required key, or "{key} is required".
