@@ -1,7 +1,10 @@
 """Reads a FASTA file and a model package manifest with tamri and prints what the module makes of them."""
 
 import json
+import os
+import shutil
 import sys
+import tempfile
 
 import tamri
 
@@ -92,6 +95,23 @@ def show_package(manifest_text):
         print(f"  {error.code}: {error.message}")
 
 
+def show_package_files(manifest_path):
+    print("== validate_package_manifest_file")
+    print(f"  {tamri.validate_package_manifest_file(manifest_path)}")
+    print("== validate_package_manifest_file, a broken copy")
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, "pkg")
+        shutil.copytree(os.path.dirname(os.path.abspath(manifest_path)), copy)
+        with open(os.path.join(copy, "models", "protein-probe.onnx"), "ab") as model:
+            model.write(b"tampered")
+        os.remove(os.path.join(copy, "docs", "LICENSE.txt"))
+        os.symlink("/etc/hostname", os.path.join(copy, "docs", "LICENSE.txt"))
+        report = json.loads(tamri.validate_package_manifest_file(os.path.join(copy, "manifest.json")))
+    print(f"  valid={report['valid']}")
+    for issue in report["structured_issues"]:
+        print(f"  {issue['code']:<17} {issue['message'][:110]}")
+
+
 def main(path, manifest_path):
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
@@ -102,6 +122,7 @@ def main(path, manifest_path):
     show_error(">first\nMKV\n>second\n\n>third\nAC\n")
     with open(manifest_path, encoding="utf-8") as handle:
         show_package(handle.read())
+    show_package_files(manifest_path)
 
 
 if __name__ == "__main__":

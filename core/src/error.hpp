@@ -25,6 +25,8 @@ inline constexpr std::string_view tokenizer_invalid_vocabulary = "tokenizer.inva
 inline constexpr std::string_view sequence_invalid_kind = "sequence.invalid_kind";
 inline constexpr std::string_view json_invalid = "json.invalid";
 inline constexpr std::string_view json_serialization_failed = "json.serialization_failed";
+// Report issues, never raised.
+inline constexpr std::string_view pipeline_invalid_config = "pipeline.invalid_config";
 }  // namespace error_code
 
 // Where in the FASTA input a failure was found; either field may be absent on its own.

@@ -1,5 +1,6 @@
 #include "package/runtime.hpp"
 #include "package/validation.hpp"
+#include "package_test_support.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace tamri::package {
-
-// Found by GoogleTest through argument-dependent lookup.
-void PrintTo(const PackageValidationIssue& issue, std::ostream* out) {
-    *out << enum_text(issue.code) << ' ' << issue.field << ": " << issue.message;
-}
 
 namespace {
 

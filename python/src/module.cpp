@@ -28,6 +28,8 @@ PyObject* build_module() {
         prepare_workflow_from_fasta_method,
         inspect_package_manifest_method,
         validate_package_manifest_method,
+        validate_package_manifest_artifacts_method,
+        validate_package_manifest_file_method,
         plan_runtime_bridge_method,
         {nullptr, nullptr, 0, nullptr},
     };
