@@ -1,6 +1,6 @@
 #include "workflow/output.hpp"
 
-#include "json/writer.hpp"
+#include "json/record.hpp"
 #include "tokenizer/config.hpp"
 #include "tokenizer/protein.hpp"
 #include "tokenizer/vocab.hpp"
@@ -20,17 +20,24 @@ WorkflowTokenizerMetadata workflow_tokenizer_metadata(ProteinTokenizerProfile pr
                                      vocabulary.unknown_token_policy};
 }
 
+constexpr auto json_schema(std::type_identity<WorkflowTokenizerMetadata>) {
+    using Metadata = WorkflowTokenizerMetadata;
+    return json::record_schema<Metadata>(
+        "struct WorkflowTokenizerMetadata", json::UnknownFields::reject, json::field<&Metadata::name>("name"),
+        json::field<&Metadata::vocab_size>("vocab_size"), json::field<&Metadata::unknown_token_id>("unknown_token_id"),
+        json::field<&Metadata::unknown_token_policy>("unknown_token_policy"));
+}
+
+constexpr auto json_schema(std::type_identity<SequenceWorkflowReadinessIssue>) {
+    using Issue = SequenceWorkflowReadinessIssue;
+    return json::record_schema<Issue>(
+        "struct SequenceWorkflowReadinessIssue", json::UnknownFields::reject, json::field<&Issue::code>("code"),
+        json::field<&Issue::id>("id"), json::field<&Issue::warning_count>("warning_count"),
+        json::field<&Issue::error_count>("error_count"), json::field<&Issue::message>("message"));
+}
+
 void write_json(json::JsonWriter& writer, const WorkflowTokenizerMetadata& metadata) {
-    writer.begin_object()
-        .key("name")
-        .string(metadata.name)
-        .key("vocab_size")
-        .unsigned_integer(metadata.vocab_size)
-        .key("unknown_token_id")
-        .unsigned_integer(metadata.unknown_token_id)
-        .key("unknown_token_policy")
-        .string(enum_text(metadata.unknown_token_policy))
-        .end_object();
+    json::write_record(writer, metadata);
 }
 
 void write_json(json::JsonWriter& writer, const TokenizationWorkflowOutput& tokenization) {
@@ -44,18 +51,7 @@ void write_json(json::JsonWriter& writer, const TokenizationWorkflowOutput& toke
 }
 
 void write_json(json::JsonWriter& writer, const SequenceWorkflowReadinessIssue& issue) {
-    writer.begin_object()
-        .key("code")
-        .string(issue.code)
-        .key("id")
-        .string(issue.id)
-        .key("warning_count")
-        .unsigned_integer(issue.warning_count)
-        .key("error_count")
-        .unsigned_integer(issue.error_count)
-        .key("message")
-        .string(issue.message)
-        .end_object();
+    json::write_record(writer, issue);
 }
 
 void write_json(json::JsonWriter& writer, const SequenceWorkflowProvenance& provenance) {

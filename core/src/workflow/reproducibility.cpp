@@ -1,6 +1,6 @@
 #include "workflow/reproducibility.hpp"
 
-#include "json/writer.hpp"
+#include "json/record.hpp"
 #include "tokenizer/config.hpp"
 #include "tokenizer/vocab.hpp"
 #include "verification/indexed_digest.hpp"
@@ -56,21 +56,26 @@ SequenceWorkflowHashes workflow_hashes(const SequenceWorkflowHashContext& contex
     return SequenceWorkflowHashes{vocabulary_sha256(context.profile), output_data_sha256(context)};
 }
 
+constexpr auto json_schema(std::type_identity<SequenceWorkflowInvocation>) {
+    using Invocation = SequenceWorkflowInvocation;
+    return json::record_schema<Invocation>("struct SequenceWorkflowInvocation", json::UnknownFields::reject,
+                                           json::field<&Invocation::command>("command"),
+                                           json::field<&Invocation::arguments>("arguments"));
+}
+
+constexpr auto json_schema(std::type_identity<SequenceWorkflowHashes>) {
+    using Hashes = SequenceWorkflowHashes;
+    return json::record_schema<Hashes>("struct SequenceWorkflowHashes", json::UnknownFields::reject,
+                                       json::field<&Hashes::vocabulary_sha256>("vocabulary_sha256"),
+                                       json::field<&Hashes::output_data_sha256>("output_data_sha256"));
+}
+
 void write_json(json::JsonWriter& writer, const SequenceWorkflowInvocation& invocation) {
-    writer.begin_object().key("command").string(invocation.command).key("arguments").begin_array();
-    for (const std::string& argument : invocation.arguments) {
-        writer.string(argument);
-    }
-    writer.end_array().end_object();
+    json::write_record(writer, invocation);
 }
 
 void write_json(json::JsonWriter& writer, const SequenceWorkflowHashes& hashes) {
-    writer.begin_object()
-        .key("vocabulary_sha256")
-        .string(hashes.vocabulary_sha256)
-        .key("output_data_sha256")
-        .string(hashes.output_data_sha256)
-        .end_object();
+    json::write_record(writer, hashes);
 }
 
 }  // namespace tamri
