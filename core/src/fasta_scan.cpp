@@ -175,8 +175,7 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink) {
 
 namespace {
 
-// The stream scanner; `hasher` is null for callers that do not report the input hash, which
-// spares them its serial multiply chain.
+// The stream scanner; `hasher` is null for callers that do not report the input hash.
 void scan_fasta_lines(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher* hasher) {
     try {
         RecordTracker tracker{sink};
@@ -217,6 +216,10 @@ void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInpu
     scan_fasta_lines(reader, sink, &hasher);
 }
 
+void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink) {
+    scan_fasta_lines(reader, sink, nullptr);
+}
+
 ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
     ParsedRecordSink sink;
     StableInputHasher hasher;
@@ -226,7 +229,7 @@ ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
 
 std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader) {
     ParsedRecordSink sink;
-    scan_fasta_lines(reader, sink, nullptr);
+    scan_fasta_reader(reader, sink);
     return std::move(sink.records);
 }
 

@@ -56,6 +56,9 @@ private:
 // in a sequence line is a read failure. Throws FastaReadError (malformed FASTA wrapped as is).
 void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher);
 
+// The same scan for callers that do not report the input hash, sparing them its serial multiply chain.
+void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink);
+
 // Reads all records of a byte stream together with the stable input hash of its exact bytes.
 // Throws FastaReadError.
 [[nodiscard]] ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader);
