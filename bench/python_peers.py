@@ -7,12 +7,15 @@ Runs the tasks of the peer kit (../shared/peers/peers.py: it reads the file, cal
 reads every result back into Python) on the kit's generated 200 MB protein files. Each round runs
 every task once, so a slow phase of the shared machine hits all of them alike; only ratios from one
 run count. With BEFORE set, the tamri tasks also run against the module in that directory, so a
-change is measured before and after in the same run. Prints a markdown table: best wall time,
-throughput, peak RSS of the process and the ratio to the task's peer.
+change is measured before and after in the same run. After the timed rounds every task runs once
+more with the kit's --digest, whose CRC of everything produced must equal the reference peer's.
+Prints a markdown table: best wall time, throughput, peak RSS of the process, the ratio to the
+task's peer and whether the output agrees with it.
 """
 
 import argparse
 import os
+import re
 import subprocess
 import sys
 import time
@@ -41,11 +44,15 @@ def generate(data, dataset, megabytes):
     return path
 
 
-def run_once(task, path, module_dir):
+def kit_command(task, path, module_dir, *flags):
     env = dict(os.environ)
     if module_dir is not None:
         env["PYTHONPATH"] = module_dir
-    command = [PYTHON, str(KIT / "peers.py"), task, str(path), "--kind", "protein"]
+    return [PYTHON, str(KIT / "peers.py"), task, str(path), "--kind", "protein", *flags], env
+
+
+def run_once(task, path, module_dir):
+    command, env = kit_command(task, path, module_dir)
     start = time.perf_counter()
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(process.pid, 0)
@@ -53,6 +60,19 @@ def run_once(task, path, module_dir):
     if status != 0:
         sys.exit(f"python_peers: {task} failed on {path}")
     return elapsed, usage.ru_maxrss / 1024
+
+
+def output_digest(task, path, module_dir):
+    command, env = kit_command(task, path, module_dir, "--digest")
+    summary = subprocess.run(command, env=env, check=True, capture_output=True, text=True).stdout
+    found = re.search(r"\bcrc32=(\S+)", summary)
+    return found.group(1) if found else None
+
+
+def agreement(digest, reference):
+    if digest is None or reference is None:
+        return "no digest"
+    return "yes" if digest == reference else "NO"
 
 
 def main():
@@ -79,8 +99,10 @@ def main():
             previous = best.get(label)
             best[label] = (min(elapsed, previous[0]), max(rss, previous[1])) if previous else (elapsed, rss)
 
-    print("| task | way | best of %d | MB/s | peak RSS | peer / this |" % args.rounds)
-    print("|---|---|---:|---:|---:|---:|")
+    digests = {label: output_digest(task, paths[dataset], module) for label, task, dataset, module in jobs}
+
+    print("| task | way | best of %d | MB/s | peak RSS | peer / this | agrees |" % args.rounds)
+    print("|---|---|---:|---:|---:|---:|---|")
     for task, dataset, peers in ROWS:
         megabytes = paths[dataset].stat().st_size / 1e6
         reference = best[peers[0]][0]
@@ -88,7 +110,7 @@ def main():
         for label in labels:
             elapsed, rss = best[label]
             print(f"| {task.removeprefix('tamri-')} | {label} | {elapsed:.2f} s | {megabytes / elapsed:.1f} | "
-                  f"{rss:,.0f} MB | {reference / elapsed:.2f} |")
+                  f"{rss:,.0f} MB | {reference / elapsed:.2f} | {agreement(digests[label], digests[peers[0]])} |")
 
 
 if __name__ == "__main__":
