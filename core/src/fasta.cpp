@@ -9,7 +9,7 @@
 namespace tamri {
 
 void NormalizingRecordSink::push_sequence_line(std::string_view line) {
-    append_normalized_sequence_to_vec(line, sequence);
+    append_normalized_sequence(line, sequence);
 }
 
 void NormalizingRecordSink::push_sequence_line_bytes(std::string_view line) {

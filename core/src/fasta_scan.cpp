@@ -111,10 +111,6 @@ FastaReadError invalid_utf8_error(std::uint64_t line, const text::Utf8Error& err
         fmt::format("FASTA input contains invalid UTF-8 at line {}: {}", line, text::describe_utf8_error(error))}};
 }
 
-std::string_view trim_fasta_line(std::string_view line) noexcept {
-    return text::trim_white_space(line);
-}
-
 std::optional<std::string_view> fasta_id_bytes_with_ascii(std::string_view header_rest, bool is_ascii) noexcept {
     if (is_ascii) {
         std::size_t begin = 0;
@@ -157,18 +153,27 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink) {
     std::size_t position = 0;
     std::uint64_t line_number = 0;
     while (position < text.size()) {
-        const std::string_view line = trim_fasta_line(next_line(text, position));
+        const std::string_view raw = next_line(text, position);
+        // Known once per line, so neither the trim nor the sink checks the bytes again.
+        const bool is_ascii = text::is_ascii(raw);
+        const std::string_view line =
+            is_ascii ? text::trim_ascii_white_space(raw) : text::trim_unicode_white_space(raw);
         ++line_number;
         if (line.empty()) {
             continue;
         }
         if (line.front() == '>') {
+            // Trimming may have left only ASCII of a line that was not.
             const std::string_view rest = line.substr(1);
-            tracker.on_header(fasta_id_bytes_with_ascii(rest, text::is_ascii(rest)), line_number);
+            tracker.on_header(fasta_id_bytes_with_ascii(rest, is_ascii || text::is_ascii(rest)), line_number);
             continue;
         }
         tracker.expect_open_record(line_number);
-        sink.push_sequence_line(line);
+        if (is_ascii) {
+            sink.push_sequence_line_bytes(line);
+        } else {
+            sink.push_sequence_line(line);
+        }
     }
     tracker.finish();
 }

@@ -228,8 +228,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, TrimFastaLineBytes,
                                          TrimCase{"\xff\n\r", "\xff", false}));
 
 TEST(FastaTrim, AsciiLinesKeepVerticalTabUnicodeLinesDoNot) {
-    EXPECT_EQ(trim_fasta_line("\v>a \r"), "\v>a");
-    EXPECT_EQ(trim_fasta_line("\v>\u00e9\u3000"), ">\u00e9");
+    const std::vector<ProteinSequence> expected{{"a", "MK"}, {"b", "M\vK"}, {"\u00e9", "W"}};
+    EXPECT_EQ(parse_fasta_records(">a\n\vmk\u3000\n>b\nM\vK \r\n\v>\u00e9\u3000\nw"), expected);
 }
 
 TEST(FastaIdentifier, AsciiAndUnicodeRules) {

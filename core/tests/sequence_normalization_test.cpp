@@ -23,12 +23,30 @@ TEST(Normalization, NonAsciiTextDropsUnicodeWhiteSpaceIncludingVerticalTab) {
 TEST(Normalization, AppendsToExistingBuffers) {
     std::string buffer = "MK";
     append_normalized_sequence("v l", buffer);
-    append_normalized_sequence_to_vec("\u00a0w", buffer);
+    append_normalized_sequence("\u00a0w", buffer);
     EXPECT_EQ(buffer, "MKVLW");
 }
 
 TEST(Normalization, BytesKeepInvalidUtf8AndVerticalTab) {
     EXPECT_EQ(normalize_sequence_bytes("a\377 c\v\303\n"), "A\377C\v\303");
+}
+
+// Words are raised eight bytes at a time: every byte value, in each position of a word, must
+// come out as the byte rule says, next to the letters at the edges of a-z.
+TEST(Normalization, BytesOfEveryValueInEveryWordPosition) {
+    for (int value = 0; value < 256; ++value) {
+        for (std::size_t position = 0; position < 9; ++position) {
+            std::string input = "`az{@AZ[!~\x7fmkv";
+            input[position] = static_cast<char>(value);
+            std::string expected;
+            for (const char ch : input) {
+                if (ch != ' ' && ch != '\t' && ch != '\n' && ch != '\f' && ch != '\r') {
+                    expected.push_back(ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 32) : ch);
+                }
+            }
+            EXPECT_EQ(normalize_sequence_bytes(input), expected) << value << " at " << position;
+        }
+    }
 }
 
 struct DetectionCase {

@@ -13,11 +13,6 @@ inline constexpr std::string_view normalization_policy_name = "strip_ascii_white
 [[nodiscard]] std::string normalize_sequence(std::string_view text);
 void append_normalized_sequence(std::string_view text, std::string& output);
 
-// The record sinks keep their sequence buffers as byte strings; same policy as above.
-inline void append_normalized_sequence_to_vec(std::string_view text, std::string& output) {
-    append_normalized_sequence(text, output);
-}
-
 // Byte-wise form for input that may not be valid UTF-8: drops the five ASCII white-space
 // bytes, upper-cases a-z and keeps every other byte as it is.
 [[nodiscard]] std::string normalize_sequence_bytes(std::string_view bytes);
