@@ -1,6 +1,7 @@
 #include "json/writer.hpp"
 
 #include "json/index.hpp"
+#include "text/ascii.hpp"
 #include "text/utf8.hpp"
 
 #include <fmt/format.h>
@@ -39,13 +40,15 @@ void append_escape(std::string& out, char ch) {
 
 // Tests eight bytes at once for a control character, '"' or '\\' (exact: a borrow can only
 // add false hits above a true one).
-constexpr std::uint64_t every_byte = 0x0101010101010101ULL;
-constexpr std::uint64_t high_bits = 0x8080808080808080ULL;
+using text::word_byte_ones;
+using text::word_high_bits;
 
 constexpr bool word_needs_escape(std::uint64_t word) noexcept {
-    const auto has_zero_byte = [](std::uint64_t value) { return ((value - every_byte) & ~value & high_bits) != 0; };
-    const bool has_control = ((word - every_byte * 0x20U) & ~word & high_bits) != 0;
-    return has_control || has_zero_byte(word ^ (every_byte * '"')) || has_zero_byte(word ^ (every_byte * '\\'));
+    const auto has_zero_byte = [](std::uint64_t value) {
+        return ((value - word_byte_ones) & ~value & word_high_bits) != 0;
+    };
+    const bool has_control = ((word - word_byte_ones * 0x20U) & ~word & word_high_bits) != 0;
+    return has_control || has_zero_byte(word ^ (word_byte_ones * '"')) || has_zero_byte(word ^ (word_byte_ones * '\\'));
 }
 
 // Appends the quoted, escaped string and tells whether it holds bytes above 0x7F. Sequences and
@@ -79,7 +82,7 @@ bool append_escaped_string(std::string& out, std::string_view value) {
     escape_bytes_up_to(value.size());
     out.append(value.substr(run));
     out.push_back('"');
-    return (seen & high_bits) != 0;
+    return (seen & word_high_bits) != 0;
 }
 
 // "0," to "255,": each value's decimal digits and the comma after it, with room to be stored as
@@ -141,7 +144,7 @@ char* write_decimal_values(std::span<const std::uint8_t> values, char* out) noex
     for (; i + 8 <= values.size(); i += 8) {
         std::uint64_t group;
         std::memcpy(&group, values.data() + i, sizeof group);
-        if (group == every_byte * values[i]) {
+        if (group == word_byte_ones * values[i]) {
             std::memcpy(out, repeated_decimal_texts[values[i]].text.data(), sizeof(RepeatedDecimalText::text));
             out += repeated_decimal_texts[values[i]].size;
             continue;

@@ -27,23 +27,6 @@ void append_normalized_unicode(std::string_view text, std::string& output) {
     }
 }
 
-constexpr std::uint64_t byte_ones = 0x0101010101010101ULL;
-constexpr std::uint64_t byte_high_bits = 0x8080808080808080ULL;
-
-// True when all eight bytes are ASCII above 0x20, so none is white space. Below 0x80 no byte's
-// sum carries into the next, so each high bit tells its own byte.
-constexpr bool is_plain_ascii_word(std::uint64_t word) noexcept {
-    const std::uint64_t at_least_0x21 = word + byte_ones * (0x80 - 0x21);
-    return ((word | ~at_least_0x21) & byte_high_bits) == 0;
-}
-
-// Eight ASCII bytes with a-z raised to A-Z.
-constexpr std::uint64_t upper_ascii_word(std::uint64_t word) noexcept {
-    const std::uint64_t at_least_a = word + byte_ones * (0x80 - 'a');
-    const std::uint64_t above_z = word + byte_ones * (0x80 - 'z' - 1);
-    return word - (((at_least_a ^ above_z) & byte_high_bits) >> 2);
-}
-
 }  // namespace
 
 void append_normalized_ascii_bytes(std::string_view bytes, std::string& output) {
@@ -60,8 +43,8 @@ void append_normalized_ascii_bytes(std::string_view bytes, std::string& output) 
     for (; index + sizeof(std::uint64_t) <= bytes.size(); index += sizeof(std::uint64_t)) {
         std::uint64_t word = 0;
         std::memcpy(&word, bytes.data() + index, sizeof word);
-        if (is_plain_ascii_word(word)) {
-            word = upper_ascii_word(word);
+        if (text::is_plain_ascii_word(word)) {
+            word = text::ascii_upper_word(word);
             std::memcpy(out, &word, sizeof word);
             out += sizeof word;
         } else {

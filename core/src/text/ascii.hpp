@@ -8,14 +8,17 @@
 
 namespace tamri::text {
 
+// Eight bytes read as one word, for the checks below that go a word at a time.
+inline constexpr std::uint64_t word_byte_ones = 0x0101010101010101ULL;
+inline constexpr std::uint64_t word_high_bits = 0x8080808080808080ULL;
+
 // True when every byte is below 0x80. Tests eight bytes at a time, then the tail byte by byte.
 [[nodiscard]] inline bool is_ascii(const char* data, std::size_t size) noexcept {
-    constexpr std::uint64_t high_bits = 0x8080808080808080ULL;
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, data + i, sizeof word);
-        if ((word & high_bits) != 0) {
+        if ((word & word_high_bits) != 0) {
             return false;
         }
     }
@@ -39,6 +42,20 @@ namespace tamri::text {
 
 [[nodiscard]] constexpr unsigned char ascii_upper(unsigned char byte) noexcept {
     return (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+}
+
+// True when all eight bytes of `word` are ASCII above 0x20, so none is white space. Below 0x80
+// no byte's sum carries into the next, so each high bit tells its own byte.
+[[nodiscard]] constexpr bool is_plain_ascii_word(std::uint64_t word) noexcept {
+    const std::uint64_t at_least_0x21 = word + word_byte_ones * (0x80 - 0x21);
+    return ((word | ~at_least_0x21) & word_high_bits) == 0;
+}
+
+// `ascii_upper` of each byte of a word of ASCII bytes.
+[[nodiscard]] constexpr std::uint64_t ascii_upper_word(std::uint64_t word) noexcept {
+    const std::uint64_t at_least_a = word + word_byte_ones * (0x80 - 'a');
+    const std::uint64_t above_z = word + word_byte_ones * (0x80 - 'z' - 1);
+    return word - (((at_least_a ^ above_z) & word_high_bits) >> 2);
 }
 
 // Removes ASCII white space from both ends.
