@@ -2,9 +2,10 @@
 """Soak test of the tamri module: every function and every class constructor called many times
 with valid arguments and with arguments that take each of its failure paths.
 
-Fails (exit status 1) when the resident set grows by 1 MB or more after warm-up, when a reference
-count of an argument object does not come back to its starting value, or when a call does not
-end the way its case says. Run from a build:
+Fails (exit status 1) when the resident set grows by 1 MB or more after warm-up, when a case
+leaves Python objects behind (one for every two calls or more; counted only under Python's own
+allocator), when a reference count of an argument object does not come back to its starting
+value, or when a call does not end the way its case says. Run from a build:
 
     PYTHONPATH=build/release/python python3 bench/soak.py            # 10,000 calls per case
     PYTHONPATH=build/release/python python3 bench/soak.py --short    # a few seconds, for CI
@@ -92,15 +93,18 @@ def read_attributes(value):
 
 
 class Case:
-    def __init__(self, name, function, args=(), kwargs=None, raises=None, code=None):
+    def __init__(self, name, function, args=(), kwargs=None, raises=None, code=None, issues=None):
+        """`issues`, for a function returning a package validation report: the codes it must hold."""
         self.name = name
         self.function = function
         self.args = fresh(tuple(args))
         self.kwargs = {key: fresh(value) for key, value in (kwargs or {}).items()}
         self.raises = raises
         self.code = code
+        self.issues = issues
         self.rss_growth = 0
-        self.seconds = 0.0
+        self.block_growth = 0
+        self.microseconds_per_call = 0.0
 
     def call(self):
         return self.function(*self.args, **self.kwargs)
@@ -117,6 +121,10 @@ class Case:
         if outcome != (self.raises, self.code):
             raise SoakFailure(f"{self.name}: expected {self.describe(self.raises, self.code)}, "
                               f"got {self.describe(*outcome)}")
+        if self.issues is not None:
+            codes = [issue["code"] for issue in json.loads(result)["structured_issues"]]
+            if codes != self.issues:
+                raise SoakFailure(f"{self.name}: expected issues {self.issues}, got {codes}")
 
     @staticmethod
     def describe(raises, code):
@@ -198,13 +206,25 @@ def residue_issues():
 
 
 def build_package(directory):
-    """A valid copy of the example package, a broken copy and manifest files that cannot be read."""
+    """A valid copy of the example package, a copy broken in every way a reference check reports
+    (its own manifest breaks the rest), and manifest files that cannot be read."""
     valid = directory / "pkg"
     shutil.copytree(EXAMPLE_PACKAGE, valid)
     broken = directory / "broken"
     shutil.copytree(EXAMPLE_PACKAGE, broken)
     (broken / "models" / "protein-probe.onnx").write_bytes(b"tampered")
     (broken / "fixtures" / "hemoglobin.fasta").unlink()
+    (broken / "tokenizers" / "protein-20.json").write_text("{}", encoding="utf-8")
+    os.replace(broken / "vocabs" / "protein-20.json", directory / "vocab.json")
+    os.symlink(directory / "vocab.json", broken / "vocabs" / "protein-20.json")
+    (broken / "docs" / "LICENSE.txt").unlink()
+    os.mkfifo(broken / "docs" / "LICENSE.txt")
+    manifest = json.loads((broken / "manifest.json").read_text(encoding="utf-8"))
+    del manifest["tokenizer"]["checksum"]
+    manifest["metadata"]["model_card"]["checksum"] = manifest["metadata"]["model_card"]["checksum"].upper()
+    manifest["package_layout"]["models"] = "weights"
+    manifest["fixtures"].append(manifest["fixtures"][0])
+    (broken / "manifest.json").write_text(json.dumps(manifest), encoding="utf-8")
     (directory / "not-utf8.json").write_bytes(b"\xff{}")
     (directory / "not-json.json").write_text("{", encoding="utf-8")
     (directory / "a-directory.json").mkdir()
@@ -333,18 +353,25 @@ def module_cases(directory, manifest):
     for name in ("inspect_package_manifest", "validate_package_manifest", "plan_runtime_bridge"):
         for text in ("{}", '{"extra":1}', "", "[1,2"):
             yield Case(f"{name} json.invalid {text!r}", getattr(t, name), [text], raises=err, code="json.invalid")
-    incomplete = json.dumps({**json.loads(manifest), "name": " ", "fixtures": []})
-    yield Case("validate_package_manifest with issues", t.validate_package_manifest, [incomplete])
+    incomplete = json.dumps({**json.loads(manifest), "name": " ", "fixtures": [],
+                             "runtime": {"backend": "external-process", "target": "local-cpu"}})
+    yield Case("validate_package_manifest with issues", t.validate_package_manifest, [incomplete],
+               issues=["required_field", "unsupported_runtime_backend", "missing_fixture"])
     yield Case("plan_runtime_bridge not ready", t.plan_runtime_bridge, [incomplete])
     artifacts = t.validate_package_manifest_artifacts
     yield Case("validate_package_manifest_artifacts json.invalid", artifacts, ["{", str(directory)], raises=err,
                code="json.invalid")
-    yield Case("validate_package_manifest_artifacts broken package", artifacts,
-               [manifest, str(directory / "broken")])
-    yield Case("validate_package_manifest_artifacts missing root", artifacts, [manifest, str(directory / "none")])
+    yield Case("validate_package_manifest_artifacts broken package", artifacts, [manifest, str(directory / "broken")],
+               issues=["checksum_mismatch", "checksum_mismatch", "invalid_asset_path", "invalid_pipeline_config",
+                       "asset_read_failed", "asset_read_failed"])
+    yield Case("validate_package_manifest_artifacts missing root", artifacts, [manifest, str(directory / "none")],
+               issues=["asset_read_failed"] * 9)
     manifest_file = t.validate_package_manifest_file
     yield Case("validate_package_manifest_file broken package", manifest_file,
-               [str(directory / "broken" / "manifest.json")])
+               [str(directory / "broken" / "manifest.json")],
+               issues=["duplicate_fixture_name", "checksum_mismatch", "invalid_tokenizer_config", "invalid_asset_path",
+                       "invalid_pipeline_config", "asset_read_failed", "invalid_checksum_format", "asset_read_failed",
+                       "asset_read_failed", "layout_mismatch"])
     for file_name in ("none.json", "a-directory.json", "fifo.json", "not-utf8.json"):
         yield Case(f"validate_package_manifest_file {file_name}", manifest_file, [str(directory / file_name)],
                    raises=OSError)
@@ -398,18 +425,24 @@ def soak(cases, calls, warm_up, check_rss):
         case.run(warm_up)
     gc.collect()
     rss_start = resident_bytes()
+    measured = calls - warm_up - 1
     for case in cases:
         before = resident_bytes()
+        blocks_before = sys.getallocatedblocks()
         started = time.perf_counter()
-        case.run(calls - warm_up - 1)
-        case.seconds = time.perf_counter() - started
+        case.run(measured)
+        case.microseconds_per_call = (time.perf_counter() - started) * 1e6 / measured
         case.rss_growth = resident_bytes() - before
-    gc.collect()
+        gc.collect()
+        case.block_growth = sys.getallocatedblocks() - blocks_before
     rss_end = resident_bytes()
     for case, before in zip(cases, counts):
         failures.extend(reference_count_changes(case, before))
         if check_rss and case.rss_growth >= RSS_LIMIT:
             failures.append(f"{case.name}: resident set grew by {case.rss_growth} bytes over {calls} calls")
+        # A result or error object lost by the binding stays allocated: one per call or more.
+        if 2 * case.block_growth >= measured:
+            failures.append(f"{case.name}: {case.block_growth} Python objects more after {measured} calls")
     if check_rss and rss_end - rss_start >= RSS_LIMIT:
         failures.append(f"resident set grew by {rss_end - rss_start} bytes after warm-up (limit {RSS_LIMIT})")
     return rss_start, rss_end, failures
@@ -432,12 +465,13 @@ def main():
     elapsed = time.perf_counter() - started
     if options.verbose:
         for case in cases:
-            print(f"{case.rss_growth:>9} B {case.seconds * 1e6 / calls:>9.1f} us/call  {case.name}")
+            print(f"{case.rss_growth:>9} B {case.block_growth:>5} objects {case.microseconds_per_call:>7.1f} us/call"
+                  f"  {case.name}")
     functions = len(FUNCTIONS) + len(CONSTRUCTORS) + len(NO_CONSTRUCTOR)
     print(f"soak: {len(cases)} cases over {functions} functions and classes, {calls} calls each "
           f"({len(cases) * calls:,} calls) in {elapsed:.1f} s; RSS after warm-up {rss_start / 2**20:.1f} MiB, "
           f"at the end {rss_end / 2**20:.1f} MiB ({rss_end - rss_start:+,} bytes)"
-          f"{'; RSS not checked' if options.skip_rss else ''}")
+          f"{'; RSS not checked' if options.skip_rss else ''}", flush=True)
     if failures:
         for failure in failures:
             print(f"soak: FAILED: {failure}", file=sys.stderr)
