@@ -206,8 +206,8 @@ def residue_issues():
 
 
 def build_package(directory):
-    """A valid copy of the example package, a copy broken in every way a reference check reports
-    (its own manifest breaks the rest), and manifest files that cannot be read."""
+    """A valid copy of the example package (returned), a copy broken in every way a reference check
+    reports (its own manifest breaks the rest), and manifest files that cannot be read."""
     valid = directory / "pkg"
     shutil.copytree(EXAMPLE_PACKAGE, valid)
     broken = directory / "broken"
@@ -229,10 +229,10 @@ def build_package(directory):
     (directory / "not-json.json").write_text("{", encoding="utf-8")
     (directory / "a-directory.json").mkdir()
     os.mkfifo(directory / "fifo.json")
-    return valid, broken
+    return valid
 
 
-def fill_in_arguments(valid_package, broken_package):
+def fill_in_arguments(valid_package):
     manifest = (valid_package / "manifest.json").read_text(encoding="utf-8")
     tokenized = tamri.tokenize_protein("MKV")
     FUNCTIONS.update({
@@ -388,8 +388,7 @@ def constructor_cases():
 
 
 def all_cases(directory):
-    valid_package, broken_package = build_package(directory)
-    manifest = fill_in_arguments(valid_package, broken_package)
+    manifest = fill_in_arguments(build_package(directory))
     for name, valid in {**FUNCTIONS, **CONSTRUCTORS}.items():
         yield from binding_cases(name, getattr(tamri, name), valid)
     yield from module_cases(directory, manifest)
