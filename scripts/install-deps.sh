@@ -8,6 +8,7 @@ packages=(
   python3 python3-dev python3-pytest python3-hypothesis python3-numpy
   rapidjson-dev libfmt-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+  hyperfine time
 )
 
 missing=()

@@ -121,3 +121,13 @@ def test_an_unreadable_manifest_file_raises_os_error(tmp_path, make, reason):
         tamri.validate_package_manifest_file(str(path))
     assert caught.type is OSError
     assert caught.value.args == (f"failed to read package manifest '{path}': {reason}",)
+
+
+def test_a_file_name_that_is_not_utf8_is_reported_not_raised(package):
+    model = package / "models" / "protein-probe.onnx"
+    model.unlink()
+    os.mkdir(os.fsencode(package / "models") + b"/\xff")
+    os.symlink(b"\xff", model)
+    report = json.loads(tamri.validate_package_manifest_file(str(package / "manifest.json")))
+    assert report["issues"] == [f"model: failed to read asset 'models/protein-probe.onnx' at "
+                                f"'{package.resolve()}/models/\ufffd': asset path is not a file"]

@@ -1,6 +1,7 @@
 #include "package/reports.hpp"
 
 #include "json/record.hpp"
+#include "text/utf8.hpp"
 
 #include <utility>
 
@@ -22,6 +23,10 @@ constexpr auto json_schema(std::type_identity<PackageValidationReport>) {
 
 void push_issue(PackageValidationReport& report, PackageValidationIssueCode code, std::string field,
                 std::string message) {
+    // Names read from the package directory, and paths from C++ callers, may hold any bytes; the
+    // report is JSON, so they are read the way the manifest path is, with U+FFFD.
+    text::make_valid_utf8(field);
+    text::make_valid_utf8(message);
     report.issues.push_back(message);
     report.structured_issues.push_back(PackageValidationIssue{code, std::move(field), std::move(message)});
 }

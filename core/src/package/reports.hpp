@@ -61,6 +61,7 @@ struct PackageValidationReport {
     std::vector<PackageValidationIssue> structured_issues;
 };
 
+// Bytes of `field` or `message` that are not UTF-8 are stored as U+FFFD, so the report is JSON.
 void push_issue(PackageValidationReport& report, PackageValidationIssueCode code, std::string field,
                 std::string message);
 

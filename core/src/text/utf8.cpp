@@ -113,6 +113,12 @@ std::string decode_utf8_lossy(std::string_view bytes) {
     return output;
 }
 
+void make_valid_utf8(std::string& text) {
+    if (validate_utf8(text)) {
+        text = decode_utf8_lossy(text);
+    }
+}
+
 DecodedChar decode_utf8_char(std::string_view text, std::size_t index) noexcept {
     const auto byte_at = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
     const char32_t lead = byte_at(index);

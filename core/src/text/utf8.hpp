@@ -26,6 +26,9 @@ struct Utf8Error {
 // Replaces every maximal invalid subpart with U+FFFD.
 [[nodiscard]] std::string decode_utf8_lossy(std::string_view bytes);
 
+// `decode_utf8_lossy` in place, for texts that must end up in JSON; valid text is left untouched.
+void make_valid_utf8(std::string& text);
+
 // One decoded character of valid UTF-8 and the number of bytes it took.
 struct DecodedChar {
     char32_t code_point;

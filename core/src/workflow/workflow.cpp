@@ -19,16 +19,10 @@ namespace tamri {
 namespace {
 
 // C++ callers may pass any bytes; the output is JSON, so texts are read the way sequences are.
-void make_valid_utf8(std::string& text) {
-    if (text::validate_utf8(text)) {
-        text = text::decode_utf8_lossy(text);
-    }
-}
-
 void make_valid_utf8(SequenceWorkflowInvocation& invocation) {
-    make_valid_utf8(invocation.command);
+    text::make_valid_utf8(invocation.command);
     std::for_each(invocation.arguments.begin(), invocation.arguments.end(),
-                  [](std::string& argument) { make_valid_utf8(argument); });
+                  [](std::string& argument) { text::make_valid_utf8(argument); });
 }
 
 // Validation normalizes the sequence it is given in place: a borrowed record's is copied, an
@@ -45,7 +39,7 @@ std::string sequence_for_validation(ProteinSequence& record) {
 template <class Record>
 void add_record(Record& record, const ProteinTokenizerConfig& config, SequenceWorkflowOutput& output) {
     std::string id = record.id;
-    make_valid_utf8(id);
+    text::make_valid_utf8(id);
     TokenizedProtein tokenized = tokenize_protein_with_config(record, config);
     tokenized.id = id;
     append_validated_sequence(output.validation, to_validated_sequence(validate_sequence_record(
