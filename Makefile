@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build/sanitize
 PYTHON ?= /usr/bin/python3
 GENERATOR := -G Ninja
 
-.PHONY: all deps build demo test bench install format format-check clean
+.PHONY: all deps build demo test bench fuzz install format format-check clean
 
 all: build
 
@@ -23,6 +23,10 @@ test: deps
 
 bench: deps
 	scripts/run-bench.sh
+
+# Every libFuzzer target for FUZZ_SECONDS (default 180) each, e.g. `make fuzz FUZZ_SECONDS=600`.
+fuzz: deps
+	scripts/run-fuzz.sh
 
 # Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11).
 install: build

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds tamri and runs every test: the C++ and Python suites in a release build, the C++ suite
 # built with Clang (the binding is compiled too), then both suites again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, and last a short run of every fuzz target from its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -59,3 +59,9 @@ run_pytest "$SANITIZE_DIR/python" "${sanitized[@]}"
 # measures the sanitizer, not us: the soak checks only reference counts here, and LeakSanitizer
 # reports at exit any C++ allocation a call lost.
 run_soak "$SANITIZE_DIR/python" --skip-rss "${sanitized[@]}"
+
+echo "== fuzz smoke run (Clang, libFuzzer, ASan+UBSan)"
+# Every seed and kept crash input, then a few seconds of mutation; new inputs go to a throwaway
+# corpus so that CI runs stay independent of each other.
+rm -rf build/fuzz/smoke-corpus
+FUZZ_SECONDS=3 FUZZ_CORPUS_DIR=build/fuzz/smoke-corpus scripts/run-fuzz.sh

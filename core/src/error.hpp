@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -27,6 +28,24 @@ inline constexpr std::string_view json_invalid = "json.invalid";
 inline constexpr std::string_view json_serialization_failed = "json.serialization_failed";
 // Report issues, never raised.
 inline constexpr std::string_view pipeline_invalid_config = "pipeline.invalid_config";
+
+// All of the above, for checks that a code comes from this table.
+inline constexpr std::array catalogue = {
+    fasta_empty_input,
+    fasta_missing_identifier,
+    fasta_missing_header,
+    fasta_missing_sequence,
+    io_read_failed,
+    model_input_invalid_policy,
+    model_input_invalid_sequence,
+    workflow_invalid_input_hash,
+    tokenizer_invalid_profile,
+    tokenizer_invalid_vocabulary,
+    sequence_invalid_kind,
+    json_invalid,
+    json_serialization_failed,
+    pipeline_invalid_config,
+};
 }  // namespace error_code
 
 // Where in the FASTA input a failure was found; either field may be absent on its own.

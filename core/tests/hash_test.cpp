@@ -125,6 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         CanonicalCase{"integers", "[0,-0,-1,18446744073709551615,-9223372036854775808,9223372036854775807]",
                       "[0,0,-1,18446744073709551615,-9223372036854775808,9223372036854775807]"},
         CanonicalCase{"floats", "[1.5,1.0,-2.50,1e2,0.1,1E-7,-0.0]", "[1.5,1.0,-2.5,100.0,0.1,1e-07,-0.0]"},
+        // Found by fuzzing: RapidJSON's own conversion read a zero with a large exponent as 2e62.
+        CanonicalCase{"zero_with_large_exponent", "[0e80,0.0e308,-0e-5]", "[0.0,0.0,-0.0]"},
         CanonicalCase{"beyond_64_bits", "[18446744073709551616,-9223372036854775809]",
                       "[1.8446744073709552e+19,-9.223372036854776e+18]"},
         CanonicalCase{"escapes", R"(["\"\\\/\b\f\n\r\t\u0001\u001f\u007f"])",
@@ -143,7 +145,14 @@ TEST_P(NotJson, GetsThePlainDigestOfTheBytes) {
 INSTANTIATE_TEST_SUITE_P(Inputs, NotJson,
                          testing::Values("", "   ", "not json", "{\"a\":1", "{\"a\":1} {}", "[1,]", "{'a':1}", "[NaN]",
                                          "[1e400]", "// c\n{}", std::string_view{"[\"\xff\"]"},
-                                         std::string_view{"[\"\\ud800\"]"}, std::string_view{"[1]\0", 4}));
+                                         std::string_view{"[\"\\ud800\"]"}, std::string_view{"[1]\0", 4},
+                                         // Found by fuzzing: beyond every double, an escaped lone
+                                         // trailing surrogate, byte order mark bytes.
+                                         "[2e308]", std::string_view{"[\"\\udc00\"]"},
+                                         std::string_view{"{\"\\udc00\":1}"}, std::string_view{"\xbb[1]"},
+                                         std::string_view{"\xef\xbb\xbf{}"},
+                                         // ... even in a member that a later duplicate replaces.
+                                         std::string_view{"{\"a\":{\"\\udc00\":1},\"a\":2}"}));
 
 TEST(CanonicalJsonDigest, DeepNestingIsWrittenWithoutRecursion) {
     constexpr std::size_t depth = 200000;

@@ -1,5 +1,6 @@
 #include "json/decode.hpp"
 
+#include "json/number.hpp"
 #include "json/writer.hpp"
 #include "text/ascii.hpp"
 #include "text/utf8.hpp"
@@ -9,11 +10,11 @@
 #include <rapidjson/reader.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <system_error>
+#include <optional>
+#include <variant>
 
 namespace tamri::json {
 namespace {
@@ -75,38 +76,6 @@ private:
     std::size_t line_start_ = 0;
 };
 
-// Whether a JSON number that no double can hold is too large rather than too small: exactly when
-// its leading significant digit stands at or above the units place.
-bool exceeds_double(std::string_view number) {
-    const std::size_t e = std::min(number.find_first_of("eE"), number.size());
-    const std::string_view mantissa = number.substr(0, e);
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos) {
-        return false;
-    }
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::int64_t leading =
-        first < point ? static_cast<std::int64_t>(point - first) - 1 : -static_cast<std::int64_t>(first - point);
-    std::int64_t exponent = 0;
-    if (e < number.size()) {
-        std::string_view digits = number.substr(e + 1);
-        const bool negative = digits.front() == '-';
-        if (negative || digits.front() == '+') {
-            digits.remove_prefix(1);
-        }
-        if (std::from_chars(digits.data(), digits.data() + digits.size(), exponent).ec != std::errc{}) {
-            exponent = std::numeric_limits<std::int64_t>::max() / 2;  // beyond any mantissa's length
-        }
-        exponent = negative ? -exponent : exponent;
-    }
-    return leading + exponent >= 0;
-}
-
-template <class Integer>
-bool parse_integer(std::string_view text, Integer& value) {
-    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc{};
-}
-
 // Why the recorder stopped the reader, and the offset the failure is reported at.
 struct Refusal {
     std::string_view message;
@@ -143,27 +112,21 @@ public:
         push(EventKind::floating).floating_value = value;
         return true;
     }
-    // Numbers come as text (kParseNumbersAsStringsFlag): RapidJSON 1.1's full-precision conversion
-    // misreads a zero with a large exponent ("0e80" as 2e62, through clz(0)), while
-    // std::from_chars rounds every number correctly. Integers that fit 64 bits stay integers.
-    // The text is taken from the stream: in place, RapidJSON 1.1 points just past the number.
+    // Numbers come as text (kParseNumbersAsStringsFlag) and are read by read_json_number. The text
+    // is taken from the stream: in place, RapidJSON 1.1 points just past the number.
     bool RawNumber(const char*, rapidjson::SizeType length, bool) {
         const std::string_view number = stream_.last_read(length);
-        if (number.find_first_of(".eE") == std::string_view::npos) {
-            std::int64_t negative = 0;
-            std::uint64_t positive = 0;
-            if (number.front() == '-' ? parse_integer(number, negative) : parse_integer(number, positive)) {
-                return number.front() == '-' ? Int64(negative) : Uint64(positive);
-            }
+        const std::optional<JsonNumber> value = read_json_number(number);
+        if (!value) {
+            return refuse("number out of range", stream_.Tell() - number.size());
         }
-        double value = 0.0;
-        if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc{}) {
-            if (exceeds_double(number)) {
-                return refuse("number out of range", stream_.Tell() - number.size());
-            }
-            value = number.front() == '-' ? -0.0 : 0.0;  // too small for any double but zero
+        if (const auto* unsigned_value = std::get_if<std::uint64_t>(&*value)) {
+            return Uint64(*unsigned_value);
         }
-        return Double(value);
+        if (const auto* signed_value = std::get_if<std::int64_t>(&*value)) {
+            return Int64(*signed_value);
+        }
+        return Double(std::get<double>(*value));
     }
     bool String(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::string, {data, length}); }
     bool Key(const char* data, rapidjson::SizeType length, bool) { return text(EventKind::key, {data, length}); }

@@ -1,18 +1,25 @@
 #include "verification/hash.hpp"
 
+#include "json/number.hpp"
 #include "json/writer.hpp"
+#include "text/utf8.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <stdexcept>
+#include <variant>
 #include <vector>
 
 #include <fmt/format.h>
 #include <openssl/evp.h>
 #include <rapidjson/document.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 
 namespace tamri {
 namespace {
@@ -24,9 +31,10 @@ constexpr std::string_view lower_hex_digits = "0123456789abcdef";
 // whole canonical text.
 constexpr std::size_t canonical_chunk_bytes = 64U * 1024U;
 
-// Strict JSON: valid UTF-8 only, exact doubles, and no recursion on deep nesting.
+// Strict JSON: valid UTF-8 only, numbers as text for read_json_number, and no recursion on deep
+// nesting.
 constexpr unsigned canonical_parse_flags =
-    rapidjson::kParseValidateEncodingFlag | rapidjson::kParseFullPrecisionFlag | rapidjson::kParseIterativeFlag;
+    rapidjson::kParseValidateEncodingFlag | rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag;
 
 [[noreturn]] void throw_sha256_failure() {
     throw std::runtime_error("SHA-256 computation failed");
@@ -133,13 +141,65 @@ void write_canonical_json(const rapidjson::Value& root, Consume&& consume) {
     consume(std::string_view{out});
 }
 
+// Builds the document from the reader's events. Numbers are read by read_json_number; a number
+// beyond every double stops the reader, and so does a string that is not UTF-8 (RapidJSON 1.1
+// decodes an escaped lone trailing surrogate, \udc00, into such bytes), as they do the decoder.
+class DocumentBuilder {
+public:
+    explicit DocumentBuilder(rapidjson::Document& document) : document_(document) {}
+
+    bool Null() { return document_.Null(); }
+    bool Bool(bool value) { return document_.Bool(value); }
+    // The reader's interface; with numbers read as text only RawNumber is called.
+    bool Int(int value) { return document_.Int(value); }
+    bool Uint(unsigned value) { return document_.Uint(value); }
+    bool Int64(std::int64_t value) { return document_.Int64(value); }
+    bool Uint64(std::uint64_t value) { return document_.Uint64(value); }
+    bool Double(double value) { return document_.Double(value); }
+    bool RawNumber(const char* data, rapidjson::SizeType length, bool) {
+        const std::optional<json::JsonNumber> number = json::read_json_number({data, length});
+        if (!number) {
+            return false;
+        }
+        if (const auto* unsigned_value = std::get_if<std::uint64_t>(&*number)) {
+            return Uint64(*unsigned_value);
+        }
+        if (const auto* signed_value = std::get_if<std::int64_t>(&*number)) {
+            return Int64(*signed_value);
+        }
+        return Double(std::get<double>(*number));
+    }
+    bool String(const char* data, rapidjson::SizeType length, bool copy) {
+        return !text::validate_utf8({data, length}) && document_.String(data, length, copy);
+    }
+    bool Key(const char* data, rapidjson::SizeType length, bool copy) {
+        return !text::validate_utf8({data, length}) && document_.Key(data, length, copy);
+    }
+    bool StartObject() { return document_.StartObject(); }
+    bool EndObject(rapidjson::SizeType count) { return document_.EndObject(count); }
+    bool StartArray() { return document_.StartArray(); }
+    bool EndArray(rapidjson::SizeType count) { return document_.EndArray(count); }
+
+private:
+    rapidjson::Document& document_;
+};
+
+// Reads the bytes as they are: no byte order mark is skipped (RapidJSON's own in-memory parse
+// skips each of its three bytes on its own, even alone), as in the decoder.
 bool parse_json_document(std::string_view json, rapidjson::Document& document) {
     // RapidJSON takes a NUL byte for the end of its input; JSON never holds a raw one.
     if (json.find('\0') != std::string_view::npos) {
         return false;
     }
-    document.Parse<canonical_parse_flags>(json.data(), json.size());
-    return !document.HasParseError();
+    bool parsed = false;
+    const auto read = [json, &parsed](rapidjson::Document& target) {
+        rapidjson::MemoryStream bytes{json.data(), json.size()};
+        DocumentBuilder builder{target};
+        parsed = !rapidjson::Reader{}.Parse<canonical_parse_flags>(bytes, builder).IsError();
+        return parsed;
+    };
+    document.Populate(read);
+    return parsed;
 }
 
 }  // namespace
