@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ clang clang-format cmake ninja-build make pkg-config git
   python3 python3-dev python3-pytest python3-hypothesis python3-numpy
-  rapidjson-dev libfmt-dev libssl-dev
+  rapidjson-dev libfmt-dev libssl-dev libcli11-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
 )
 

@@ -20,4 +20,10 @@ SequenceValidationReport validate_fasta_input(std::string_view fasta_text) {
     return std::move(sink.report);
 }
 
+SequenceValidationReport validate_fasta_input_reader(ByteLineReader& reader) {
+    ValidatedRecordSink sink;
+    scan_fasta_reader(reader, sink);
+    return std::move(sink.report);
+}
+
 }  // namespace tamri

@@ -228,6 +228,19 @@ TEST(ValidateFastaInputWithKind, ExplicitKindAppliesToEveryRecord) {
               (KindAwareValidationReport{expected, 2, 1, 0, 1, 0, 0, 2}));
 }
 
+TEST(ValidateFastaInputWithKindReader, ReportsLikeTheTextFunction) {
+    const std::string_view text = ">p\nMKTAYIAKQR\n>d one\r\nacg\r\ntn\n>x\nMKE*";
+    for (const SequenceKindSelection selection : {SequenceKindSelection::dna, SequenceKindSelection::auto_detect}) {
+        MemoryByteLineReader reader{text};
+        EXPECT_EQ(validate_fasta_input_with_kind_reader(reader, selection),
+                  validate_fasta_input_with_kind(text, selection));
+    }
+    MemoryByteLineReader empty{""};
+    EXPECT_EQ(failure_of<FastaReadError>(
+                  [&] { return validate_fasta_input_with_kind_reader(empty, SequenceKindSelection::protein); }),
+              empty_input());
+}
+
 // The failure rules themselves are the FASTA scanner's; these show they reach this entry point.
 TEST(ValidateFastaInputWithKind, FailsLikeTheTextParserWhateverTheSelection) {
     for (const SequenceKindSelection selection : {SequenceKindSelection::protein, SequenceKindSelection::dna,

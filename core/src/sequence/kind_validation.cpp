@@ -33,4 +33,11 @@ KindAwareValidationReport validate_fasta_input_with_kind(std::string_view fasta_
     return summarize_validated_sequence_records(std::move(sink.records));
 }
 
+KindAwareValidationReport validate_fasta_input_with_kind_reader(ByteLineReader& reader,
+                                                                SequenceKindSelection selection) {
+    KindAwareValidatedRecordSink sink{selection};
+    scan_fasta_reader(reader, sink);
+    return summarize_validated_sequence_records(std::move(sink.records));
+}
+
 }  // namespace tamri

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fasta.hpp"
+#include "fasta_scan.hpp"
 #include "sequence/kind.hpp"
 #include "sequence/report.hpp"
 #include "sequence/types.hpp"
@@ -44,5 +45,9 @@ public:
 // malformed FASTA; residue problems are reported inside the result.
 [[nodiscard]] KindAwareValidationReport validate_fasta_input_with_kind(std::string_view fasta_text,
                                                                        SequenceKindSelection selection);
+
+// The same over a byte stream, read with the stream scanner's line rules. Throws FastaReadError.
+[[nodiscard]] KindAwareValidationReport validate_fasta_input_with_kind_reader(ByteLineReader& reader,
+                                                                              SequenceKindSelection selection);
 
 }  // namespace tamri
