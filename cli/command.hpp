@@ -2,8 +2,8 @@
 
 #include "error.hpp"
 
-#include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <CLI/CLI.hpp>
 
 #include <charconv>
 #include <limits>

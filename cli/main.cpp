@@ -3,8 +3,8 @@
 
 #include "workflow/output.hpp"
 
-#include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <exception>
@@ -36,9 +36,10 @@ ExitStatus report_failure(std::string_view code, const std::string& message,
 }
 
 ExitStatus run(int argc, char** argv) {
-    CLI::App app{"tamri: prepare biological sequences for sequence models and check model packages. The JSON "
-                 "printed is byte for byte that of the Python function of the same name.",
-                 "tamri"};
+    CLI::App app{
+        "tamri: prepare biological sequences for sequence models and check model packages. The JSON "
+        "printed is byte for byte that of the Python function of the same name.",
+        "tamri"};
     app.set_version_flag("--version", std::string{tamri_core_version}, "Print the core library's version");
     app.require_subcommand(1);
     Command command;

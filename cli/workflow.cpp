@@ -27,7 +27,8 @@ ExitStatus run_workflow(const WorkflowOptions& options) {
     (void)workflow_settings_from_arguments(arguments, 0);
     FastaInput input{options.paths.input};
     const SequenceWorkflowResult result = prepare_model_input_workflow_from_fasta(
-        input.lines(), [&arguments](std::size_t records) { return workflow_settings_from_arguments(arguments, records); });
+        input.lines(),
+        [&arguments](std::size_t records) { return workflow_settings_from_arguments(arguments, records); });
     write_report(options.paths.output, result.report_json);
     return status_for(result.output.model_ready);
 }

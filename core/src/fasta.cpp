@@ -27,11 +27,16 @@ void NormalizingRecordSink::push_sequence_line_bytes(std::string_view line) {
     append_normalized_ascii_bytes(line, sequence);
 }
 
-std::string NormalizingRecordSink::take_sequence(std::string& id, std::uint64_t line, std::uint64_t record_index) {
+const std::string& NormalizingRecordSink::open_sequence(std::string& id, std::uint64_t line,
+                                                        std::uint64_t record_index) {
     if (sequence.empty()) {
         throw TamriError::missing_sequence(std::move(id), line, record_index);
     }
-    const std::size_t previous_length = sequence.size();
+    return sequence;
+}
+
+std::string NormalizingRecordSink::take_sequence(std::string& id, std::uint64_t line, std::uint64_t record_index) {
+    const std::size_t previous_length = open_sequence(id, line, record_index).size();
     std::string taken = std::exchange(sequence, std::string{});
     // Records of one input tend to be alike in length; one reservation spares the regrowth.
     sequence.reserve(previous_length);

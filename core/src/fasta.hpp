@@ -59,6 +59,9 @@ protected:
     // Hands over the open record's buffer, leaving an empty one; throws MissingSequence when no
     // sequence content arrived for the record.
     std::string take_sequence(std::string& id, std::uint64_t line, std::uint64_t record_index);
+    // The open record's buffer left in place, for sinks that are done with it before the next
+    // record and clear it so that its capacity serves again; throws like take_sequence.
+    const std::string& open_sequence(std::string& id, std::uint64_t line, std::uint64_t record_index);
 };
 
 // Collects the records as they are.

@@ -175,8 +175,7 @@ void scan_fasta_text(std::string_view text, FastaRecordSink& sink) {
 
 namespace {
 
-// The stream scanner; `hasher` is null for callers that do not report the input hash, which
-// spares them its serial multiply chain.
+// The stream scanner; `hasher` is null for callers that do not report the input hash.
 void scan_fasta_lines(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher* hasher) {
     try {
         RecordTracker tracker{sink};
@@ -228,12 +227,6 @@ ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
     return ParsedFastaInput{std::move(sink.records), hasher.finalize()};
 }
 
-std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader) {
-    ParsedRecordSink sink;
-    scan_fasta_lines(reader, sink, nullptr);
-    return std::move(sink.records);
-}
-
 namespace {
 
 // Passes each record on and keeps its sequence buffer, whose capacity the next record reuses.
@@ -242,9 +235,7 @@ public:
     explicit VisitingRecordSink(const std::function<void(const ProteinSequence&)>& visit) : visit_(visit) {}
 
     void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override {
-        if (sequence.empty()) {
-            throw TamriError::missing_sequence(std::move(id), line, record_index);
-        }
+        (void)open_sequence(id, line, record_index);
         record_.id = std::move(id);
         std::swap(record_.sequence, sequence);
         visit_(record_);

@@ -57,15 +57,12 @@ private:
 // in a sequence line is a read failure. Throws FastaReadError (malformed FASTA wrapped as is).
 void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink, StableInputHasher& hasher);
 
-// The same scan for callers that do not report the input hash.
+// The same scan for callers that do not report the input hash, sparing them its serial multiply chain.
 void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink);
 
 // Reads all records of a byte stream together with the stable input hash of its exact bytes.
 // Throws FastaReadError.
 [[nodiscard]] ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader);
-
-// The same records, for callers that do not report the input hash. Throws FastaReadError.
-[[nodiscard]] std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader);
 
 // Hands each record to `visit` the moment it is complete and holds no other: an input of any
 // size is read in the memory of its longest record. The record's buffers are reused for the next

@@ -11,7 +11,7 @@ namespace tamri {
 
 void ValidatedRecordSink::finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) {
     std::string buffer = take_sequence(id, line, record_index);
-    append_validated_sequence(report, validate_protein_sequence_owned(std::move(id), std::move(buffer)));
+    append_validated_sequence(report, validate_normalized_protein_sequence(std::move(id), std::move(buffer)));
 }
 
 SequenceValidationReport validate_fasta_input(std::string_view fasta_text) {

@@ -66,7 +66,7 @@ TEST(BufferedByteLineReader, CutsTheSameLinesAsTheMemoryReader) {
 TEST(BufferedByteLineReader, ReadFailuresReachTheScanner) {
     PieceSource source{">a\nAC\n", 2, true};
     BufferedByteLineReader reader{source, 4};
-    EXPECT_EQ(failure_of<FastaReadError>([&] { return read_fasta_records(reader); }),
+    EXPECT_EQ(failure_of<FastaReadError>([&] { return parse_fasta_records_reader(reader); }),
               (Failure{"io.read_failed", "failed to read 'x': Input/output error", std::nullopt}));
 }
 

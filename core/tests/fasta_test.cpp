@@ -59,8 +59,6 @@ TEST_P(FastaRecords, ComeBackNormalizedInInputOrder) {
     }
     if (c.scanners != text_only) {
         EXPECT_EQ(parse_bytes(c.input).records, c.records) << "stream reader";
-        MemoryByteLineReader reader{c.input};
-        EXPECT_EQ(read_fasta_records(reader), c.records) << "stream reader without hash";
         EXPECT_EQ(visit_records(c.input), c.records) << "stream reader, one record at a time";
     }
 }

@@ -314,5 +314,25 @@ TEST(ProteinBatchSummary, CountsRecordsLengthsAndIssues) {
     EXPECT_EQ(summarize_protein_batch({}), (ProteinBatchSummary{}));
 }
 
+// The streaming tokenizer must match tokenizing each parsed record, including when a shorter
+// record follows a longer one in the reused buffer, and fail as the reader does.
+TEST(TokenizeFastaStream, MatchesTokenizingEachParsedRecord) {
+    const ProteinTokenizerConfig config = protein_tokenizer_config_for_profile(Profile::protein_20_special);
+    const std::string text = ">a\nMKV\nLX\n>b desc\nm\n>c\r\nAC\u00e9\n";
+    MemoryByteLineReader parsed_reader{text};
+    std::vector<TokenizedProtein> expected;
+    for (const ProteinSequence& record : parse_fasta_records_reader(parsed_reader).records) {
+        expected.push_back(tokenize_protein_with_config(record, config));
+    }
+    MemoryByteLineReader reader{text};
+    EXPECT_EQ(tokenize_fasta_stream(reader, config), expected);
+
+    MemoryByteLineReader missing{">a\nMK\n>b\n>c\nM\n"};
+    const Failure failure = failure_of<FastaReadError>([&] { return tokenize_fasta_stream(missing, config); });
+    MemoryByteLineReader missing_again{">a\nMK\n>b\n>c\nM\n"};
+    EXPECT_EQ(failure, failure_of<FastaReadError>([&] { return parse_fasta_records_reader(missing_again); }));
+    EXPECT_EQ(failure.code, "fasta.missing_sequence");
+}
+
 }  // namespace
 }  // namespace tamri

@@ -89,12 +89,10 @@ PyObject* tokenize_fasta_records(PyObject*, PyObject* args, PyObject* kwargs) {
         const ProteinTokenizerConfig config =
             protein_tokenizer_config_for_profile(parse_tokenizer_profile(profile_text));
         MemoryByteLineReader reader{text};
-        const std::vector<ProteinSequence> records = read_fasta_records(reader);
+        std::vector<TokenizedProtein> records = tokenize_fasta_stream(reader, config);
         return to_python_list(
                    records,
-                   [&](const ProteinSequence& record) {
-                       return wrap(to_tokenized_protein_object(tokenize_protein_with_config(record, config)));
-                   })
+                   [](TokenizedProtein& record) { return wrap(to_tokenized_protein_object(std::move(record))); })
             .release();
     });
 }

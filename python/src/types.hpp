@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <span>
 #include <string>
@@ -29,9 +30,12 @@ namespace tamri::python {
 // inputs are built from them).
 using TokenIds = std::variant<std::vector<std::uint8_t>, std::vector<std::uint64_t>>;
 
+// A Python object's core value, immutable once wrapped. An object read out of another (an item
+// of a list attribute) shares its value with the owner instead of copying it: nothing can change
+// either, so a shared value cannot be told from a copy.
 template <class T>
 struct ValueObject {
-    PyObject_HEAD T value;
+    PyObject_HEAD std::shared_ptr<const T> value;
 };
 
 // What each class declares: `qualified_name`, `attributes` (a PyGetSetDef table ending in an
@@ -44,23 +48,33 @@ template <class T>
 PyTypeObject* class_type();
 
 template <class T>
-const T& unwrap(PyObject* object) {
+const std::shared_ptr<const T>& shared_value(PyObject* object) {
     return reinterpret_cast<ValueObject<T>*>(object)->value;
+}
+
+template <class T>
+const T& unwrap(PyObject* object) {
+    return *shared_value<T>(object);
+}
+
+// A new instance of `type` holding `value`.
+template <class T>
+PyRef wrap_shared(PyTypeObject* type, std::shared_ptr<const T> value) {
+    if (type == nullptr) {
+        throw PythonErrorSet{};
+    }
+    const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    PyRef object = PyRef::steal(alloc(type, 0));
+    new (&reinterpret_cast<ValueObject<T>*>(object.get())->value) std::shared_ptr<const T>(std::move(value));
+    return object;
 }
 
 // A new instance of T's class that takes over `value`.
 template <class T>
 PyRef wrap_in(PyTypeObject* type, T&& value) {
     using Value = std::decay_t<T>;
-    // Once the object is allocated nothing may fail before the value is in place.
-    static_assert(std::is_nothrow_move_constructible_v<Value>);
-    if (type == nullptr) {
-        throw PythonErrorSet{};
-    }
-    const auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
-    PyRef object = PyRef::steal(alloc(type, 0));
-    new (&reinterpret_cast<ValueObject<Value>*>(object.get())->value) Value(std::forward<T>(value));
-    return object;
+    // Allocated before the Python object, so a failure leaves no half-built instance behind.
+    return wrap_shared(type, std::make_shared<const Value>(std::forward<T>(value)));
 }
 
 template <class T>
@@ -74,10 +88,12 @@ PyRef wrap_list(std::vector<T>&& values) {
     return to_python_list(values, [](T& value) { return wrap(std::move(value)); });
 }
 
-// A new list of new instances holding copies: attributes never hand out shared objects.
-template <class T>
-PyRef copy_list(const std::vector<T>& values) {
-    return to_python_list(values, [](const T& value) { return wrap(T{value}); });
+// A new list of new instances that share the values of `values`, which `owner` keeps alive.
+template <class Owner, class T>
+requires std::is_class_v<T> PyRef share_list(const std::shared_ptr<const Owner>& owner, const std::vector<T>& values) {
+    PyTypeObject* type = class_type<T>();
+    return to_python_list(values,
+                          [&](const T& value) { return wrap_shared(type, std::shared_ptr<const T>(owner, &value)); });
 }
 
 // The items of a list argument (any Python sequence but str), each checked to be an instance of
@@ -107,17 +123,21 @@ inline PyRef to_attribute(const TokenIds& ids) {
     return std::visit([](const auto& values) { return to_python(std::span{values}); }, ids);
 }
 
-// Lists of class values become new lists of new instances: an attribute never hands out an
-// object its owner keeps.
-template <class T>
-requires std::is_class_v<T> PyRef to_attribute(const std::vector<T>& values) {
-    return copy_list(values);
-}
-
-// A read-only attribute that converts one field anew on every access.
+// A read-only attribute that converts one field anew on every access. Lists of class values
+// become new lists of new instances sharing the owner's values: an attribute never hands out an
+// object the owner keeps, and never copies what cannot change.
 template <auto Field>
 PyObject* get_field(PyObject* self, void*) {
-    return guarded([&] { return to_attribute(unwrap<member_record_t<Field>>(self).*Field).release(); });
+    return guarded([&] {
+        using Record = member_record_t<Field>;
+        const std::shared_ptr<const Record>& owner = shared_value<Record>(self);
+        const auto& field = (*owner).*Field;
+        if constexpr (requires { share_list(owner, field); }) {
+            return share_list(owner, field).release();
+        } else {
+            return to_attribute(field).release();
+        }
+    });
 }
 
 template <auto Field>
@@ -132,7 +152,8 @@ namespace detail {
 template <class T>
 void deallocate(PyObject* self) {
     PyTypeObject* type = Py_TYPE(self);
-    reinterpret_cast<ValueObject<T>*>(self)->value.~T();
+    using Shared = std::shared_ptr<const T>;
+    reinterpret_cast<ValueObject<T>*>(self)->value.~Shared();
     const auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
     free_object(self);
     Py_DECREF(type);

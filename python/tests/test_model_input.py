@@ -19,6 +19,16 @@ def test_rows_are_cut_and_padded(tokens, max_length, pad, padding, expected):
     assert rows(built) == [("p", *expected)]
 
 
+# Runs in rows are built by repetition: lengths straddle the shortest repeated run (16) and the
+# pad value may equal the last token, merging the two runs.
+@pytest.mark.parametrize("run, pad", [(0, 7), (8, 7), (15, 7), (16, 7), (17, 0), (40, 1), (47, 0)])
+def test_runs_of_tokens_and_padding_read_back_exactly(run, pad):
+    tokenized = tamri.tokenize_fasta_records(f">r\n{'A' * run}C\n")
+    built = tamri.build_model_inputs_checked(tokenized, 48, pad_token_id=pad, padding="fixed_length")
+    padding = 47 - run
+    assert rows(built) == [("r", [0] * run + [1] + [pad] * padding, [1] * (run + 1) + [0] * padding, False)]
+
+
 def test_tokenized_sequences_become_rows_in_order():
     tokenized = tamri.tokenize_fasta_records(">a\nMK\n>b\nACD\n", "protein-20-special")
     built = tamri.build_model_inputs_checked(tokenized, max_length=4, padding="fixed_length", pad_token_id=21)

@@ -153,6 +153,13 @@ def test_attributes_are_fresh_on_every_access(make, attribute, view):
         assert [view(item) for item in getattr(instance, attribute)] == [view(item) for item in second]
 
 
+def test_items_read_from_an_owner_outlive_it():
+    sequence = tamri.validate_fasta_input(">a\nMKX\n").sequences[0]
+    issue = sequence.warnings[0]
+    del sequence
+    assert issue_view(issue) == ("X", 3)
+
+
 # Wrong arguments are the interpreter's own errors, never TamriError; None stands for its own wording.
 @pytest.mark.parametrize("call, error, message", [
     (lambda: tamri.parse_fasta_records(b">a\nAC"), TypeError, "argument 'fasta_text': 'bytes' object cannot be converted to 'str'"),

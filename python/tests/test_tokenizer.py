@@ -1,3 +1,4 @@
+import gc
 import pytest
 
 import tamri
@@ -79,3 +80,18 @@ def test_tokenized_protein_constructor_stores_values_as_given():
     assert (built.id, built.alphabet, built.valid, built.tokens, built.length) == ("p", "any", True, [1, 300, 2**64 - 1], 7)
     assert (issues(built.warnings), issues(built.errors)) == ([], [("X", 2)])
     assert tamri.TokenizedProtein("q", (4, 5, 6)).length == 3
+
+
+# Token lists are made with the collector held off; it must come back as it was, and the lists
+# must stay ordinary tracked lists whose cycles it collects.
+@pytest.mark.parametrize("enabled", [True, False])
+def test_token_lists_leave_the_collector_as_it_was(enabled):
+    (gc.enable if enabled else gc.disable)()
+    try:
+        tokens = tamri.tokenize_protein("MKV").tokens
+        assert gc.isenabled() is enabled and gc.is_tracked(tokens)
+        tokens.append(tokens)
+        del tokens
+        assert gc.collect() >= 1
+    finally:
+        gc.enable()

@@ -135,6 +135,20 @@ void for_each_normalized_residue(std::string_view normalized, std::vector<Residu
     }
 }
 
+ValidatedSequence validate_normalized_protein_sequence(std::string id, std::string sequence) {
+    if (!text::is_ascii(sequence)) {
+        return validate_protein_sequence_owned(std::move(id), std::move(sequence));
+    }
+    // Normalized ASCII is only judged: one table lookup per residue, nothing written.
+    ValidatedSequence result;
+    result.id = std::move(id);
+    result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
+    classify_protein_bytes(sequence, result.warnings, result.errors);
+    result.sequence = std::move(sequence);
+    result.valid = result.warnings.empty() && result.errors.empty();
+    return result;
+}
+
 ValidatedSequence validate_protein_sequence_owned(std::string id, std::string sequence) {
     ValidatedSequence result;
     result.id = std::move(id);

@@ -90,6 +90,10 @@ enum class ResidueClass : std::uint8_t { standard, ambiguous, unsupported };
 // keep byte positions and report such bytes as the characters U+0080-U+00FF.
 [[nodiscard]] ValidatedSequence validate_protein_sequence_owned(std::string id, std::string sequence);
 
+// The same for a sequence already normalized (as FASTA sinks leave it): ASCII is judged without
+// a second normalization pass.
+[[nodiscard]] ValidatedSequence validate_normalized_protein_sequence(std::string id, std::string sequence);
+
 // Appends the protein issues of an already normalized sequence: positions count bytes for
 // ASCII and for invalid UTF-8, characters for valid UTF-8.
 void for_each_normalized_residue(std::string_view normalized, std::vector<ResidueIssue>& warnings,

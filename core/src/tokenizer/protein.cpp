@@ -98,13 +98,14 @@ void push_tokenized_residue(ProteinTokenizerProfile profile, char32_t residue, s
     errors.push_back(ResidueIssue{position, residue});
 }
 
-TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, const ProteinTokenizerConfig& config) {
+namespace {
+
+TokenizedProtein tokenize_sequence(std::string id, std::string_view sequence, const ProteinTokenizerConfig& config) {
     const ProteinTokenizerProfile profile = config.profile;
     const BuiltinVocabulary vocabulary = tokenizer_profile_vocabulary(profile);
-    const std::string_view sequence = record.sequence;
 
     TokenizedProtein result;
-    result.id = record.id;
+    result.id = std::move(id);
     result.alphabet = std::string{enum_text(profile)};
     std::vector<std::uint8_t>& tokens = result.tokens;
     // Normalization never lengthens the sequence, so this is the final capacity.
@@ -142,6 +143,35 @@ TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, con
     result.length = tokens.size();
     result.valid = result.warnings.empty() && result.errors.empty();
     return result;
+}
+
+// Tokenizes each record as it is completed; one sequence buffer serves every record.
+class TokenizingRecordSink final : public NormalizingRecordSink {
+public:
+    explicit TokenizingRecordSink(const ProteinTokenizerConfig& config) : config_(config) {}
+
+    std::vector<TokenizedProtein> records;
+
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override {
+        const std::string& residues = open_sequence(id, line, record_index);
+        records.push_back(tokenize_sequence(std::move(id), residues, config_));
+        sequence.clear();
+    }
+
+private:
+    const ProteinTokenizerConfig& config_;
+};
+
+}  // namespace
+
+TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, const ProteinTokenizerConfig& config) {
+    return tokenize_sequence(record.id, record.sequence, config);
+}
+
+std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader, const ProteinTokenizerConfig& config) {
+    TokenizingRecordSink sink{config};
+    scan_fasta_reader(reader, sink);
+    return std::move(sink.records);
 }
 
 ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> records) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fasta.hpp"
+#include "fasta_scan.hpp"
 #include "tokenizer/types.hpp"
 
 #include <cstddef>
@@ -19,6 +20,11 @@ class JsonWriter;
 // `add_special_tokens` the ids are framed by CLS and SEP. Never fails.
 [[nodiscard]] TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record,
                                                             const ProteinTokenizerConfig& config);
+
+// Tokenizes every record of a FASTA byte stream as the scanner completes it, keeping no parsed
+// records; the same results as tokenizing each record of parse_fasta_records_reader. Throws FastaReadError.
+[[nodiscard]] std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader,
+                                                                  const ProteinTokenizerConfig& config);
 
 // Appends exactly one token id for `residue` and at most one issue at `position`. Lower-case
 // letters are accepted; issues carry the upper-cased residue.
