@@ -24,9 +24,10 @@ test: deps
 bench: deps
 	scripts/run-bench.sh
 
-# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11).
+# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11) and
+# the tamri command-line tool into PYTHON's scripts directory.
 install: build
-	scripts/install-module.sh $(PYTHON) $(BUILD_DIR)/python
+	scripts/install.sh $(PYTHON) $(BUILD_DIR)
 
 format:
 	scripts/check-format.sh --fix

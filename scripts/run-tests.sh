@@ -17,10 +17,12 @@ build() {
   cmake --build "$dir"
 }
 
+# Runs the Python suite against the module and the command-line tool of one build.
 run_pytest() {
-  local module_dir=$1
+  local build_dir=$1
   shift
-  env PYTHONPATH="$module_dir" PYTHONDONTWRITEBYTECODE=1 "$@" "$PYTHON" -m pytest -q -p no:cacheprovider python/tests
+  env PYTHONPATH="$build_dir/python" TAMRI_CLI="$build_dir/cli/tamri" PYTHONDONTWRITEBYTECODE=1 "$@" \
+    "$PYTHON" -m pytest -q -p no:cacheprovider python/tests
 }
 
 echo "== formatting"
@@ -29,7 +31,7 @@ scripts/check-format.sh
 echo "== release build"
 build "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=ON
 ctest --test-dir "$RELEASE_DIR" --output-on-failure -j "$(nproc)"
-run_pytest "$RELEASE_DIR/python"
+run_pytest "$RELEASE_DIR"
 
 echo "== Clang build (the second supported compiler)"
 build build/clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=OFF
@@ -43,7 +45,7 @@ ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)"
 # The interpreter itself is not instrumented: preload the sanitizer runtime the build names (that
 # of the compiler that built the module) and send every allocation through malloc so that leaks
 # and overruns of Python objects are seen too.
-run_pytest "$SANITIZE_DIR/python" \
+run_pytest "$SANITIZE_DIR" \
   LD_PRELOAD="$(cat "$SANITIZE_DIR/python/sanitizer-preload")" \
   PYTHONMALLOC=malloc \
   TAMRI_SANITIZED=1
