@@ -3,9 +3,7 @@
 #include "output.hpp"
 
 #include "choice.hpp"
-#include "fasta_validation.hpp"
 #include "sequence/kind_validation.hpp"
-#include "sequence/report.hpp"
 
 #include <memory>
 #include <optional>
@@ -34,11 +32,12 @@ ExitStatus run_validate(const ValidateOptions& options) {
         options.kind ? std::optional{parse_choice<SequenceKindSelection>(*options.kind, ArgumentError::invalid_kind)}
                      : std::nullopt;
     FastaInput input{options.paths.input};
-    const SequenceValidationReport report =
-        selection ? to_sequence_validation_report(validate_fasta_input_with_kind_reader(input.lines(), *selection))
-                  : validate_fasta_input_reader(input.lines());
-    write_report(options.paths.output, to_json(report));
-    return status_for(report.valid_records == report.records);
+    Output output{options.paths.output};
+    const SequenceValidationReport counts = write_validation_report_json_from_stream(
+        input.lines(), selection, [&output](std::string_view piece) { output.write(piece); });
+    output.write("\n");
+    output.commit();
+    return status_for(counts.valid_records == counts.records);
 }
 
 }  // namespace

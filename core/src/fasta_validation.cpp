@@ -20,10 +20,4 @@ SequenceValidationReport validate_fasta_input(std::string_view fasta_text) {
     return std::move(sink.report);
 }
 
-SequenceValidationReport validate_fasta_input_reader(ByteLineReader& reader) {
-    ValidatedRecordSink sink;
-    scan_fasta_reader(reader, sink);
-    return std::move(sink.report);
-}
-
 }  // namespace tamri

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "fasta.hpp"
-#include "fasta_scan.hpp"
 #include "sequence/report.hpp"
 
 #include <cstdint>
@@ -21,8 +20,5 @@ public:
 // Protein validation of FASTA text (valid UTF-8) in one pass. Throws TamriError for
 // malformed FASTA; residue problems are reported inside the result.
 [[nodiscard]] SequenceValidationReport validate_fasta_input(std::string_view fasta_text);
-
-// The same over a byte stream, read with the stream scanner's line rules. Throws FastaReadError.
-[[nodiscard]] SequenceValidationReport validate_fasta_input_reader(ByteLineReader& reader);
 
 }  // namespace tamri

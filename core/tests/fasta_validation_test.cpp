@@ -1,6 +1,5 @@
 #include "fasta_validation.hpp"
 #include "error.hpp"
-#include "fasta_scan.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>
@@ -34,16 +33,6 @@ TEST(ValidateFastaInput, FailsLikeTheTextParser) {
     EXPECT_EQ(failure_of<TamriError>([] { return validate_fasta_input("\n\nMKV"); }), missing_header(3));
     EXPECT_EQ(failure_of<TamriError>([] { return validate_fasta_input(">x\nMKV\n\n>a\n \t \n"); }),
               missing_sequence("a", 4, 1));
-}
-
-TEST(ValidateFastaInputReader, ReportsLikeTheTextFunctionWithTheStreamLineRules) {
-    for (const std::string_view text : {">a desc\nMK V\n>b\nMKB\n", ">a\r\nmk1\r\n\n>b\n**\n"}) {
-        MemoryByteLineReader reader{text};
-        EXPECT_EQ(validate_fasta_input_reader(reader), validate_fasta_input(text)) << text;
-    }
-    MemoryByteLineReader invalid{">a\nM\xff\n"};
-    EXPECT_EQ(failure_of<FastaReadError>([&] { return validate_fasta_input_reader(invalid); }).message,
-              "FASTA input contains invalid UTF-8 at line 2: invalid utf-8 sequence of 1 bytes from index 1");
 }
 
 TEST(ValidatedRecordSink, HandsTheBufferOverAndStartsEmpty) {
