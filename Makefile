@@ -16,12 +16,13 @@ build: deps
 	cmake --build $(BUILD_DIR)
 
 demo: build
-	PYTHONPATH=$(BUILD_DIR)/python $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
+	PYTHONPATH=$(BUILD_DIR)/python TAMRI_CLI=$(BUILD_DIR)/cli/tamri $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
 
 test: deps
 	scripts/run-tests.sh
 
-bench: deps
+bench:
+	scripts/install-deps.sh --bench
 	scripts/run-bench.sh
 
 # Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11) and

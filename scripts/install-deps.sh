@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages tamri needs to build, test and benchmark.
-# Idempotent: when every package is present it only checks and returns.
+# Installs the Debian packages tamri needs to build, test and benchmark; with --bench also the
+# tools the benchmarks compare against. Idempotent: when every package is present it only checks
+# and returns.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
   rapidjson-dev libfmt-dev libssl-dev libcli11-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
 )
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(seqkit)  # bench/cli_bench.sh
+fi
 
 missing=()
 for package in "${packages[@]}"; do
