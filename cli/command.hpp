@@ -6,18 +6,17 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
-#include <limits>
-#include <system_error>
-
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tamri::cli {
 
 // 0: done and, for the commands that judge something, all clean; 1: the report found problems;
-// 2: the command failed and wrote nothing.
+// 2: the command failed (an output file is left as it was).
 enum class ExitStatus : int { success = 0, findings = 1, failure = 2 };
 
 [[nodiscard]] constexpr ExitStatus status_for(bool clean) noexcept {
