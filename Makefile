@@ -16,21 +16,23 @@ build: deps
 	cmake --build $(BUILD_DIR)
 
 demo: build
-	PYTHONPATH=$(BUILD_DIR)/python $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
+	PYTHONPATH=$(BUILD_DIR)/python TAMRI_CLI=$(BUILD_DIR)/cli/tamri $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
 
 test: deps
 	scripts/run-tests.sh
 
-bench: deps
+bench:
+	scripts/install-deps.sh --bench
 	scripts/run-bench.sh
 
 # Every libFuzzer target for FUZZ_SECONDS (default 180) each, e.g. `make fuzz FUZZ_SECONDS=600`.
 fuzz: deps
 	scripts/run-fuzz.sh
 
-# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11).
+# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11) and
+# the tamri command-line tool into PYTHON's scripts directory.
 install: build
-	scripts/install-module.sh $(PYTHON) $(BUILD_DIR)/python
+	scripts/install.sh $(PYTHON) $(BUILD_DIR)
 
 format:
 	scripts/check-format.sh --fix

@@ -1,8 +1,10 @@
 """Reads a FASTA file and a model package manifest with tamri and prints what the module makes of them."""
 
+import gzip
 import json
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
@@ -112,6 +114,23 @@ def show_package_files(manifest_path):
         print(f"  {issue['code']:<17} {issue['message'][:110]}")
 
 
+def show_command_line(path, text):
+    tool = os.environ.get("TAMRI_CLI", "build/release/cli/tamri")
+    print("== the command line: tamri validate --kind auto demo.fasta.gz")
+    with tempfile.TemporaryDirectory() as folder:
+        compressed = os.path.join(folder, os.path.basename(path) + ".gz")
+        with open(path, "rb") as plain, gzip.open(compressed, "wb") as packed:
+            packed.write(plain.read())
+        result = subprocess.run([tool, "validate", "--kind", "auto", compressed], capture_output=True, text=True)
+    report = json.loads(result.stdout)
+    print(f"  exit status {result.returncode}: {report['valid_records']} of {report['records']} records valid")
+    python = tamri.validate_fasta_input_with_kind(text, "auto")
+    print(f"  same counts as validate_fasta_input_with_kind: {(report['records'], report['valid_records']) == (python.records, python.valid_records)}")
+    failure = subprocess.run([tool, "parse", "-"], input=">first\nMKV\n>second\n\n>third\nAC\n",
+                             capture_output=True, text=True)
+    print(f"  exit status {failure.returncode}, stderr: {failure.stderr.strip()}")
+
+
 def main(path, manifest_path):
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
@@ -123,6 +142,7 @@ def main(path, manifest_path):
     with open(manifest_path, encoding="utf-8") as handle:
         show_package(handle.read())
     show_package_files(manifest_path)
+    show_command_line(path, text)
 
 
 if __name__ == "__main__":

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Installs the Debian packages tamri needs to build, test and benchmark.
-# Idempotent: when every package is present it only checks and returns.
+# Installs the Debian packages tamri needs to build, test and benchmark; with --bench also the
+# tools the benchmarks compare against. Idempotent: when every package is present it only checks
+# and returns.
 set -euo pipefail
 
 packages=(
   build-essential g++ clang clang-format cmake ninja-build make pkg-config git
   python3 python3-dev python3-pytest python3-hypothesis python3-numpy
-  rapidjson-dev libfmt-dev libssl-dev
+  rapidjson-dev libfmt-dev libssl-dev libcli11-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
   hyperfine time
 )
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(seqkit)  # bench/cli_bench.sh
+fi
 
 missing=()
 for package in "${packages[@]}"; do

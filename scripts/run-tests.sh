@@ -17,10 +17,12 @@ build() {
   cmake --build "$dir"
 }
 
+# Runs the Python suite against the module and the command-line tool of one build.
 run_pytest() {
-  local module_dir=$1
+  local build_dir=$1
   shift
-  env PYTHONPATH="$module_dir" PYTHONDONTWRITEBYTECODE=1 "$@" "$PYTHON" -m pytest -q -p no:cacheprovider python/tests
+  env PYTHONPATH="$build_dir/python" TAMRI_CLI="$build_dir/cli/tamri" PYTHONDONTWRITEBYTECODE=1 "$@" \
+    "$PYTHON" -m pytest -q -p no:cacheprovider python/tests
 }
 
 # The short soak: every function and constructor called a few hundred times, with reference counts
@@ -38,7 +40,7 @@ scripts/check-format.sh
 echo "== release build"
 build "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DTAMRI_SANITIZE=OFF -DTAMRI_BUILD_BENCH=ON
 ctest --test-dir "$RELEASE_DIR" --output-on-failure -j "$(nproc)"
-run_pytest "$RELEASE_DIR/python"
+run_pytest "$RELEASE_DIR"
 run_soak "$RELEASE_DIR/python" ""
 
 echo "== Clang build (the second supported compiler)"
@@ -54,7 +56,7 @@ ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)"
 # of the compiler that built the module) and send every allocation through malloc so that leaks
 # and overruns of Python objects are seen too.
 sanitized=(LD_PRELOAD="$(cat "$SANITIZE_DIR/python/sanitizer-preload")" PYTHONMALLOC=malloc TAMRI_SANITIZED=1)
-run_pytest "$SANITIZE_DIR/python" "${sanitized[@]}"
+run_pytest "$SANITIZE_DIR" "${sanitized[@]}"
 # AddressSanitizer keeps freed memory in quarantine and pads every allocation, so the resident set
 # measures the sanitizer, not us: the soak checks only reference counts here, and LeakSanitizer
 # reports at exit any C++ allocation a call lost.

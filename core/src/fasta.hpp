@@ -7,6 +7,10 @@
 
 namespace tamri {
 
+namespace json {
+class JsonWriter;
+}
+
 // One FASTA record: its identifier and its normalized sequence (protein, DNA or RNA alike).
 struct ProteinSequence {
     std::string id;
@@ -14,6 +18,9 @@ struct ProteinSequence {
 
     friend bool operator==(const ProteinSequence&, const ProteinSequence&) = default;
 };
+
+// {"id":…,"sequence":…}
+void write_json(json::JsonWriter& writer, const ProteinSequence& record);
 
 // Receives a record's parts from a FASTA scanner: its sequence lines, then `finish_record`.
 class FastaRecordSink {

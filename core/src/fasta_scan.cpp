@@ -232,10 +232,32 @@ ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader) {
     return ParsedFastaInput{std::move(sink.records), hasher.finalize()};
 }
 
-std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader) {
-    ParsedRecordSink sink;
-    scan_fasta_reader(reader, sink);
-    return std::move(sink.records);
+namespace {
+
+// Passes each record on and keeps its sequence buffer, whose capacity the next record reuses.
+class VisitingRecordSink final : public NormalizingRecordSink {
+public:
+    explicit VisitingRecordSink(const std::function<void(const ProteinSequence&)>& visit) : visit_(visit) {}
+
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override {
+        (void)open_sequence(id, line, record_index);
+        record_.id = std::move(id);
+        std::swap(record_.sequence, sequence);
+        visit_(record_);
+        std::swap(record_.sequence, sequence);
+        sequence.clear();
+    }
+
+private:
+    const std::function<void(const ProteinSequence&)>& visit_;
+    ProteinSequence record_;
+};
+
+}  // namespace
+
+void for_each_fasta_record(ByteLineReader& reader, const std::function<void(const ProteinSequence&)>& visit) {
+    VisitingRecordSink sink{visit};
+    scan_fasta_lines(reader, sink, nullptr);
 }
 
 }  // namespace tamri

@@ -6,6 +6,7 @@
 #include "text/utf8.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -60,8 +61,10 @@ void scan_fasta_reader(ByteLineReader& reader, FastaRecordSink& sink);
 // Throws FastaReadError.
 [[nodiscard]] ParsedFastaInput parse_fasta_records_reader(ByteLineReader& reader);
 
-// The same records, for callers that do not report the input hash. Throws FastaReadError.
-[[nodiscard]] std::vector<ProteinSequence> read_fasta_records(ByteLineReader& reader);
+// Hands each record to `visit` the moment it is complete and holds no other: an input of any
+// size is read in the memory of its longest record. The record's buffers are reused for the next
+// one, so `visit` must not keep references into it. Throws FastaReadError.
+void for_each_fasta_record(ByteLineReader& reader, const std::function<void(const ProteinSequence&)>& visit);
 
 struct TrimmedFastaLine {
     std::string_view bytes;

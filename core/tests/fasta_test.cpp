@@ -2,6 +2,7 @@
 #include "error.hpp"
 #include "fasta_scan.hpp"
 #include "hash.hpp"
+#include "json/writer.hpp"
 #include "test_support.hpp"
 
 #include <fmt/format.h>
@@ -27,6 +28,14 @@ std::string hash_of(std::string_view bytes) {
     return hasher.finalize();
 }
 
+// The records as `for_each_fasta_record` hands them out, copied.
+std::vector<ProteinSequence> visit_records(std::string_view bytes) {
+    MemoryByteLineReader reader{bytes};
+    std::vector<ProteinSequence> records;
+    for_each_fasta_record(reader, [&records](const ProteinSequence& record) { records.push_back(record); });
+    return records;
+}
+
 // The text parser and the stream reader share their line rules except where a case says otherwise.
 enum class Scanners { both, text_only, stream_only };
 constexpr Scanners text_only = Scanners::text_only;
@@ -50,8 +59,7 @@ TEST_P(FastaRecords, ComeBackNormalizedInInputOrder) {
     }
     if (c.scanners != text_only) {
         EXPECT_EQ(parse_bytes(c.input).records, c.records) << "stream reader";
-        MemoryByteLineReader reader{c.input};
-        EXPECT_EQ(read_fasta_records(reader), c.records) << "stream reader without hash";
+        EXPECT_EQ(visit_records(c.input), c.records) << "stream reader, one record at a time";
     }
 }
 
@@ -86,6 +94,12 @@ TEST(ParseFastaRecordsReader, HashesEveryByteReadBlankLinesAndUnterminatedLineIn
     EXPECT_EQ(parsed.input_hash, hash_of(text));
 }
 
+TEST(ProteinSequence, JsonHasIdThenSequence) {
+    json::JsonWriter writer;
+    write_json(writer, ProteinSequence{"a\"1", "MKV"});
+    EXPECT_EQ(writer.text(), R"({"id":"a\"1","sequence":"MKV"})");
+}
+
 // ---- failures ----
 
 struct FailureCase {
@@ -104,6 +118,8 @@ TEST_P(FastaFailures, ReportCodeMessageAndLocation) {
     }
     if (c.scanners != text_only) {
         EXPECT_EQ(failure_of<FastaReadError>([&] { return parse_bytes(c.input); }), c.expected) << "stream reader";
+        EXPECT_EQ(failure_of<FastaReadError>([&] { return visit_records(c.input); }), c.expected)
+            << "stream reader, one record at a time";
     }
 }
 

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <utility>
+
 namespace tamri {
 namespace {
 
@@ -12,6 +16,23 @@ TEST(Normalization, AsciiDropsFiveWhiteSpaceBytesAndUpperCases) {
     EXPECT_EQ(normalize_sequence("A\vC"), "A\vC");
     EXPECT_EQ(normalize_sequence("*-1;x"), "*-1;X");
     EXPECT_EQ(normalize_sequence(""), "");
+}
+
+// Clean lines are found sixteen bytes at a time with an overlapping last block, so each byte that
+// changes, and its neighbours that do not, is tried at every offset.
+TEST(Normalization, BytesFindTheOneToChangeAtEveryOffset) {
+    const std::pair<char, std::string_view> cases[] = {{'a', "A"}, {'z', "Z"}, {' ', ""},    {'\t', ""},
+                                                       {'`', "`"}, {'{', "{"}, {'\v', "\v"}, {'\x01', "\x01"}};
+    for (const std::size_t size : {1U, 15U, 16U, 17U, 33U}) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const auto& [byte, written] : cases) {
+                std::string line(size, 'M');
+                line[at] = byte;
+                const std::string expected = line.substr(0, at) + std::string{written} + line.substr(at + 1);
+                EXPECT_EQ(normalize_sequence_bytes(line), expected) << size << " at " << at;
+            }
+        }
+    }
 }
 
 TEST(Normalization, NonAsciiTextDropsUnicodeWhiteSpaceIncludingVerticalTab) {

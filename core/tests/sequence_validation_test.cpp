@@ -1,4 +1,5 @@
 #include "error.hpp"
+#include "fasta_validation.hpp"
 #include "sequence/kind_validation.hpp"
 #include "sequence/report.hpp"
 #include "sequence/validation.hpp"
@@ -226,6 +227,52 @@ TEST(ValidateFastaInputWithKind, ExplicitKindAppliesToEveryRecord) {
     const auto expected = records_for(selection, {{"a", "ACGT"}, {"b", "ACGU"}});
     EXPECT_EQ(validate_fasta_input_with_kind(">a\nACGT\n>b\nACGU\n", selection),
               (KindAwareValidationReport{expected, 2, 1, 0, 1, 0, 0, 2}));
+}
+
+// The text the stream writes record by record is the whole report's, counts included.
+TEST(ValidationReportJsonFromStream, IsTheJsonOfTheTextFunctionsReport) {
+    for (const std::string_view text : {">p\nMKTAYIAKQR\n>d one\r\nacg\r\ntn\n>x\nMKE*", ">a\nmk1\n\n>b\n**\n"}) {
+        for (const auto selection : {std::optional<SequenceKindSelection>{}, std::optional{SequenceKindSelection::dna},
+                                     std::optional{SequenceKindSelection::auto_detect}}) {
+            SequenceValidationReport expected =
+                selection ? to_sequence_validation_report(validate_fasta_input_with_kind(text, *selection))
+                          : validate_fasta_input(text);
+            MemoryByteLineReader reader{text};
+            std::string json;
+            const SequenceValidationReport counts = write_validation_report_json_from_stream(
+                reader, selection, [&json](std::string_view piece) { json += piece; });
+            EXPECT_EQ(json, to_json(expected));
+            expected.sequences.clear();
+            EXPECT_EQ(counts, expected);
+        }
+    }
+    MemoryByteLineReader empty{""};
+    const auto never = [](std::string_view) { FAIL() << "nothing is written for a failed input"; };
+    EXPECT_EQ(failure_of<FastaReadError>(
+                  [&] { return write_validation_report_json_from_stream(empty, std::nullopt, never); }),
+              empty_input());
+}
+
+TEST(SequenceValidationReportJson, PiecesMakeTheReportsText) {
+    SequenceValidationReport report;
+    for (const std::string_view sequence : {"MKV", "MKB", "M*", "A"}) {
+        append_validated_sequence(report, validate_protein_sequence_owned("r", std::string{sequence}));
+    }
+    // Counts, then each record as its own piece or all of them in one, then the list's end and the brace.
+    for (const auto& [piece_size, piece_count] : {std::pair{1U, 7U}, std::pair{1000U, 3U}}) {
+        SequenceValidationReportJson json{piece_size};
+        for (const ValidatedSequence& sequence : report.sequences) {
+            json.append(sequence);
+        }
+        std::string text;
+        std::size_t pieces = 0;
+        json.finish([&](std::string_view piece) {
+            text += piece;
+            ++pieces;
+        });
+        EXPECT_EQ(text, to_json(report)) << piece_size;
+        EXPECT_EQ(pieces, piece_count) << piece_size;
+    }
 }
 
 // The failure rules themselves are the FASTA scanner's; these show they reach this entry point.

@@ -321,7 +321,7 @@ TEST(TokenizeFastaStream, MatchesTokenizingEachParsedRecord) {
     const std::string text = ">a\nMKV\nLX\n>b desc\nm\n>c\r\nAC\u00e9\n";
     MemoryByteLineReader parsed_reader{text};
     std::vector<TokenizedProtein> expected;
-    for (const ProteinSequence& record : read_fasta_records(parsed_reader)) {
+    for (const ProteinSequence& record : parse_fasta_records_reader(parsed_reader).records) {
         expected.push_back(tokenize_protein_with_config(record, config));
     }
     MemoryByteLineReader reader{text};
@@ -330,7 +330,7 @@ TEST(TokenizeFastaStream, MatchesTokenizingEachParsedRecord) {
     MemoryByteLineReader missing{">a\nMK\n>b\n>c\nM\n"};
     const Failure failure = failure_of<FastaReadError>([&] { return tokenize_fasta_stream(missing, config); });
     MemoryByteLineReader missing_again{">a\nMK\n>b\n>c\nM\n"};
-    EXPECT_EQ(failure, failure_of<FastaReadError>([&] { return read_fasta_records(missing_again); }));
+    EXPECT_EQ(failure, failure_of<FastaReadError>([&] { return parse_fasta_records_reader(missing_again); }));
     EXPECT_EQ(failure.code, "fasta.missing_sequence");
 }
 

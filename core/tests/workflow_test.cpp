@@ -1,6 +1,7 @@
 #include "workflow/workflow.hpp"
 #include "error.hpp"
 #include "json/writer.hpp"
+#include "test_support.hpp"
 #include "tokenizer/config.hpp"
 #include "tokenizer/vocab.hpp"
 #include "verification/hash.hpp"
@@ -269,6 +270,23 @@ TEST(WorkflowFromFasta, ReadsTheTextThenAsksForTheSettings) {
                   .report_json);
     const auto never = [](std::size_t) -> SequenceWorkflowSettings { throw std::logic_error("asked too early"); };
     EXPECT_THROW((void)prepare_model_input_workflow_from_fasta("ACDE\n", never), FastaReadError);
+}
+
+TEST(WorkflowSettingsFromArguments, JudgePaddingThenProfileAndRecordThePythonInvocation) {
+    const SequenceWorkflowSettings settings =
+        workflow_settings_from_arguments({8, 21, "fixed_length", "dna-iupac-special"}, 3);
+    EXPECT_EQ(settings.policy, (ModelInputPolicy{8, 21, PaddingPolicy::FixedLength}));
+    EXPECT_EQ(settings.tokenizer, protein_tokenizer_config_for_profile(Profile::dna_iupac_special));
+    EXPECT_EQ(settings.invocation, invocation_for(3, Profile::dna_iupac_special));
+    EXPECT_EQ(failure_of<ArgumentError>([] {
+                  return workflow_settings_from_arguments({8, 0, "fixed", "x"}, 0);
+              }).code,
+              "model_input.invalid_policy");
+    EXPECT_EQ(failure_of<ArgumentError>([] {
+                  return workflow_settings_from_arguments({8, 0, "no_padding", "x"}, 0);
+              }).message,
+              "invalid tokenizer profile: 'x'. Expected one of protein-20, protein-20-special, dna-iupac, "
+              "dna-iupac-special, rna-iupac, rna-iupac-special");
 }
 
 // ---- property: the streamed digest is the digest of the rewritten output data ----

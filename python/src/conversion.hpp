@@ -2,6 +2,7 @@
 
 #include "py_ref.hpp"
 
+#include "choice.hpp"
 #include "enum_table.hpp"
 #include "error.hpp"
 
@@ -92,16 +93,6 @@ bool extract_bool_or(PyObject* object, const char* name, bool fallback);
 std::uint64_t extract_unsigned(PyObject* object, const char* name);
 std::uint8_t extract_byte(PyObject* object, const char* name);
 std::uint64_t extract_unsigned_or(PyObject* object, const char* name, std::uint64_t fallback);
-
-// A text naming one of Enum's texts; otherwise the ArgumentError `refuse` builds from the text
-// and the accepted texts.
-template <Enumerated Enum>
-Enum parse_choice(std::string_view text, ArgumentError (*refuse)(std::string, std::span<const std::string_view>)) {
-    if (const std::optional<Enum> value = parse_enum<Enum>(text)) {
-        return *value;
-    }
-    throw refuse(std::string{text}, enum_texts<Enum>);
-}
 
 // A list argument of unsigned machine words (any Python sequence but str).
 std::vector<std::uint64_t> extract_unsigned_list(PyObject* object, const char* name);

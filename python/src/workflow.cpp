@@ -7,8 +7,6 @@
 #include "tokenizer/config.hpp"
 #include "workflow/workflow.hpp"
 
-#include <fmt/format.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -34,14 +32,6 @@ template PyTypeObject* class_type<SequenceWorkflowOutputObject>();
 
 namespace {
 
-// The Python-side arguments both functions share, converted but not yet judged.
-struct WorkflowArguments {
-    std::uint64_t max_length = 0;
-    std::uint8_t pad_token_id = 0;
-    std::string_view padding;
-    std::string_view profile;
-};
-
 WorkflowArguments extract_workflow_arguments(PyObject* max_length, PyObject* pad_token_id, PyObject* padding,
                                              PyObject* profile) {
     return WorkflowArguments{
@@ -49,19 +39,6 @@ WorkflowArguments extract_workflow_arguments(PyObject* max_length, PyObject* pad
         .pad_token_id = pad_token_id == nullptr ? std::uint8_t{0} : extract_byte(pad_token_id, "pad_token_id"),
         .padding = extract_text_or(padding, "padding", enum_text(PaddingPolicy::NoPadding)),
         .profile = extract_text_or(profile, "profile", enum_text(ProteinTokenizerProfile::protein_20)),
-    };
-}
-
-// Padding, then profile, are judged here; the input hash and `max_length` by the core afterwards.
-SequenceWorkflowSettings workflow_settings(const WorkflowArguments& arguments, std::size_t record_count) {
-    const PaddingPolicy padding = parse_padding_policy(arguments.padding);
-    const ProteinTokenizerProfile profile = parse_tokenizer_profile(arguments.profile);
-    return SequenceWorkflowSettings{
-        .policy = ModelInputPolicy{arguments.max_length, arguments.pad_token_id, padding},
-        .tokenizer = protein_tokenizer_config_for_profile(profile),
-        .invocation = SequenceWorkflowInvocation{"tamri-python.prepare_workflow",
-                                                 {fmt::format("records={}", record_count),
-                                                  fmt::format("profile={}", enum_text(profile))}},
     };
 }
 
@@ -92,7 +69,7 @@ PyObject* prepare_workflow(PyObject*, PyObject* args, PyObject* kwargs) {
         std::string hash{extract_text(input_hash, "input_hash")};
         std::vector<ProteinSequence> sequences = extract_instances<ProteinSequence>(records, "records");
         const WorkflowArguments arguments = extract_workflow_arguments(max_length, pad_token_id, padding, profile);
-        SequenceWorkflowSettings settings = workflow_settings(arguments, sequences.size());
+        SequenceWorkflowSettings settings = workflow_settings_from_arguments(arguments, sequences.size());
         return wrap_result(prepare_model_input_workflow_with_config(std::move(hash), std::move(sequences),
                                                                     settings.policy, settings.tokenizer,
                                                                     std::move(settings.invocation)))
@@ -108,9 +85,11 @@ PyObject* prepare_workflow_from_fasta(PyObject*, PyObject* args, PyObject* kwarg
             bind_arguments("prepare_workflow_from_fasta", parameters, args, kwargs);
         const std::string_view text = extract_text(fasta_text, "fasta_text");
         const WorkflowArguments arguments = extract_workflow_arguments(max_length, pad_token_id, padding, profile);
-        return wrap_result(
-                   prepare_model_input_workflow_from_fasta(
-                       text, [&](std::size_t record_count) { return workflow_settings(arguments, record_count); }))
+        return wrap_result(prepare_model_input_workflow_from_fasta(text,
+                                                                   [&](std::size_t record_count) {
+                                                                       return workflow_settings_from_arguments(
+                                                                           arguments, record_count);
+                                                                   }))
             .release();
     });
 }

@@ -56,6 +56,16 @@ constexpr bool word_needs_escape(std::uint64_t word) noexcept {
 // appended whole.
 bool append_escaped_string(std::string& out, std::string_view value) {
     out.push_back('"');
+    // A vectorized pass first: most values need no escape at all and are appended whole. Bit 0x80
+    // is kept from the bytes, bit 1 is set for a byte to escape (bitwise, which vectorizes).
+    const unsigned char found = text::or_over_bytes(value, [](unsigned char byte) {
+        return static_cast<unsigned char>((byte & 0x80) | (byte < 0x20) | (byte == '"') | (byte == '\\'));
+    });
+    if ((found & 1) == 0) {
+        out.append(value);
+        out.push_back('"');
+        return found >= 0x80;
+    }
     std::uint64_t seen = 0;
     std::size_t run = 0;
     std::size_t i = 0;

@@ -42,6 +42,8 @@ public:
 
     [[nodiscard]] const std::string& text() const noexcept { return out_; }
     [[nodiscard]] std::string take() noexcept { return std::move(out_); }
+    // Forgets the text written so far but keeps its memory, for writing value after value.
+    void clear() noexcept { out_.clear(); }
 
 private:
     void separate();  // the comma before a member or an element

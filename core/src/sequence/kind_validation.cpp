@@ -33,4 +33,35 @@ KindAwareValidationReport validate_fasta_input_with_kind(std::string_view fasta_
     return summarize_validated_sequence_records(std::move(sink.records));
 }
 
+namespace {
+
+// Validates each record the moment the scanner closes it and writes it into the report's text.
+class ReportJsonRecordSink final : public NormalizingRecordSink {
+public:
+    explicit ReportJsonRecordSink(std::optional<SequenceKindSelection> selection) : selection_(selection) {}
+
+    SequenceValidationReportJson report;
+
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override {
+        std::string residues = take_sequence(id, line, record_index);
+        report.append(selection_ ? to_validated_sequence(
+                                       validate_record_for_selection(std::move(id), std::move(residues), *selection_))
+                                 : validate_normalized_protein_sequence(std::move(id), std::move(residues)));
+    }
+
+private:
+    std::optional<SequenceKindSelection> selection_;
+};
+
+}  // namespace
+
+SequenceValidationReport write_validation_report_json_from_stream(ByteLineReader& reader,
+                                                                  std::optional<SequenceKindSelection> selection,
+                                                                  const std::function<void(std::string_view)>& write) {
+    ReportJsonRecordSink sink{selection};
+    scan_fasta_reader(reader, sink);
+    sink.report.finish(write);
+    return sink.report.counts();
+}
+
 }  // namespace tamri

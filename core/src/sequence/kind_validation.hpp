@@ -1,12 +1,14 @@
 #pragma once
 
 #include "fasta.hpp"
+#include "fasta_scan.hpp"
 #include "sequence/kind.hpp"
 #include "sequence/report.hpp"
 #include "sequence/types.hpp"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,5 +46,14 @@ public:
 // malformed FASTA; residue problems are reported inside the result.
 [[nodiscard]] KindAwareValidationReport validate_fasta_input_with_kind(std::string_view fasta_text,
                                                                        SequenceKindSelection selection);
+
+// Validates a FASTA byte stream (the stream scanner's line rules) and builds the report JSON as
+// the records close, holding none of them: without a selection that of validate_fasta_input,
+// every record as protein; with one that of validate_fasta_input_with_kind in its plain form
+// (to_sequence_validation_report). Once the input is read, hands the text to `write` piece by
+// piece and returns the counts (`sequences` empty). Throws FastaReadError, before any `write`.
+SequenceValidationReport write_validation_report_json_from_stream(ByteLineReader& reader,
+                                                                  std::optional<SequenceKindSelection> selection,
+                                                                  const std::function<void(std::string_view)>& write);
 
 }  // namespace tamri

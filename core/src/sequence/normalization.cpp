@@ -27,9 +27,22 @@ void append_normalized_unicode(std::string_view text, std::string& output) {
     }
 }
 
+// True when some byte may change: a-z, or a byte up to the space (white space or not, the byte
+// loop decides). Most sequence lines are already upper case and are then copied whole.
+bool may_change_under_normalization(std::string_view bytes) noexcept {
+    // Bitwise, not ||: compilers vectorize the one and not the other.
+    return text::or_over_bytes(bytes, [](unsigned char byte) {
+               return static_cast<unsigned char>((static_cast<unsigned char>(byte - 'a') < 26) | (byte <= ' '));
+           }) != 0;
+}
+
 }  // namespace
 
 void append_normalized_ascii_bytes(std::string_view bytes, std::string& output) {
+    if (!may_change_under_normalization(bytes)) {
+        output.append(bytes);
+        return;
+    }
     const std::size_t start = output.size();
     output.resize(start + bytes.size());
     char* out = output.data() + start;

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "json/writer.hpp"
 #include "sequence/types.hpp"
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tamri {
-
-namespace json {
-class JsonWriter;
-}
 
 // Protein validation of a whole input: the records in input order and counts over them.
 struct SequenceValidationReport {
@@ -50,6 +49,29 @@ void append_validated_sequence(SequenceValidationReport& report, ValidatedSequen
 
 // {"records":…,"valid_records":…,"warning_count":…,"error_count":…,"sequences":[…]}
 void write_json(json::JsonWriter& writer, const SequenceValidationReport& report);
+
+// The JSON text of a report (write_json's, byte for byte) built from records handed over one at a
+// time: each is written into the "sequences" list at once and not kept, and the counts, which the
+// text puts first, go in front at the end. Holds the text, never the records, in pieces of about
+// `piece_size` bytes so that a large text is neither regrown nor copied.
+class SequenceValidationReportJson {
+public:
+    static constexpr std::size_t default_piece_size = std::size_t{1} << 20;
+
+    explicit SequenceValidationReportJson(std::size_t piece_size = default_piece_size);
+
+    void append(const ValidatedSequence& sequence);
+    // The counts so far; `sequences` stays empty.
+    [[nodiscard]] const SequenceValidationReport& counts() const noexcept { return counts_; }
+    // Hands the whole text to `write` piece by piece, in order; nothing may be appended afterwards.
+    void finish(const std::function<void(std::string_view)>& write);
+
+private:
+    std::size_t piece_size_;
+    SequenceValidationReport counts_;
+    std::vector<std::string> pieces_;  // the full pieces of the "sequences" list
+    json::JsonWriter sequences_;       // the piece being written
+};
 
 // Compact JSON text of one record or one report.
 [[nodiscard]] std::string to_json(const ValidatedSequence& sequence);

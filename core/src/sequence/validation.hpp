@@ -33,7 +33,8 @@ namespace alphabet {
 
 // Protein: 256-entry tables indexed by the (upper-cased) byte; 1 = member.
 inline constexpr std::array<std::uint8_t, 256> protein_standard = make_byte_table("ACDEFGHIKLMNPQRSTVWY");
-inline constexpr std::array<std::uint8_t, 256> protein_ambiguous = make_byte_table("BJOUXZ");
+inline constexpr std::string_view protein_ambiguous_letters = "BJOUXZ";
+inline constexpr std::array<std::uint8_t, 256> protein_ambiguous = make_byte_table(protein_ambiguous_letters);
 
 // DNA and RNA: 25-bit masks over A-Y.
 inline constexpr std::uint32_t nucleic_letter_count = 25;

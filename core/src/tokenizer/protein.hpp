@@ -22,7 +22,7 @@ class JsonWriter;
                                                             const ProteinTokenizerConfig& config);
 
 // Tokenizes every record of a FASTA byte stream as the scanner completes it, keeping no parsed
-// records; the same results as tokenizing each record of read_fasta_records. Throws FastaReadError.
+// records; the same results as tokenizing each record of parse_fasta_records_reader. Throws FastaReadError.
 [[nodiscard]] std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader,
                                                                   const ProteinTokenizerConfig& config);
 

@@ -1,5 +1,6 @@
 #include "workflow/workflow.hpp"
 
+#include "choice.hpp"
 #include "error.hpp"
 #include "hash.hpp"
 #include "json/index.hpp"
@@ -191,6 +192,19 @@ SequenceWorkflowResult prepare_model_input_workflow_with_config(std::string inpu
                                                                 const ProteinTokenizerConfig& config,
                                                                 SequenceWorkflowInvocation invocation) {
     return run_workflow(std::move(input_hash), records, policy, config, std::move(invocation));
+}
+
+SequenceWorkflowSettings workflow_settings_from_arguments(const WorkflowArguments& arguments,
+                                                          std::size_t record_count) {
+    const auto padding = parse_choice<PaddingPolicy>(arguments.padding, ArgumentError::invalid_padding);
+    const auto profile = parse_choice<ProteinTokenizerProfile>(arguments.profile, ArgumentError::invalid_profile);
+    return SequenceWorkflowSettings{
+        .policy = ModelInputPolicy{arguments.max_length, arguments.pad_token_id, padding},
+        .tokenizer = protein_tokenizer_config_for_profile(profile),
+        .invocation = SequenceWorkflowInvocation{"tamri-python.prepare_workflow",
+                                                 {fmt::format("records={}", record_count),
+                                                  fmt::format("profile={}", enum_text(profile))}},
+    };
 }
 
 }  // namespace tamri

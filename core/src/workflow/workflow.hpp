@@ -9,6 +9,7 @@
 
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -50,20 +51,44 @@ struct SequenceWorkflowSettings {
     SequenceWorkflowInvocation invocation;
 };
 
-// Reads the FASTA text with the stream reader, which yields the records and the stable input hash
-// of the text's bytes, then calls `settings_for(number of records read)` and runs the workflow.
-// A FASTA failure (FastaReadError) comes before anything `settings_for` throws, which comes before
-// the workflow's own failures.
+// A run's settings as the front ends receive them, the texts not yet judged.
+struct WorkflowArguments {
+    std::uint64_t max_length = 0;
+    std::uint8_t pad_token_id = 0;
+    std::string_view padding;
+    std::string_view profile;
+};
+
+// Judges the padding text, then the profile text (ArgumentError), and builds the settings of a
+// run over `record_count` records. The invocation is the Python functions' own: command
+// "tamri-python.prepare_workflow", arguments "records={count}" and "profile={profile}"; the
+// command-line tool records the same, so that its reports and digests equal theirs.
+[[nodiscard]] SequenceWorkflowSettings workflow_settings_from_arguments(const WorkflowArguments& arguments,
+                                                                        std::size_t record_count);
+
 template <class SettingsFor>
-requires std::same_as<std::invoke_result_t<SettingsFor&&, std::size_t>, SequenceWorkflowSettings>
-[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_from_fasta(std::string_view fasta_text,
+concept WorkflowSettingsFor = std::same_as<std::invoke_result_t<SettingsFor&&, std::size_t>, SequenceWorkflowSettings>;
+
+// Reads FASTA bytes with the stream reader, which yields the records and the stable input hash of
+// the bytes, then calls `settings_for(number of records read)` and runs the workflow. A FASTA
+// failure (FastaReadError) comes before anything `settings_for` throws, which comes before the
+// workflow's own failures.
+template <WorkflowSettingsFor SettingsFor>
+[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_from_fasta(ByteLineReader& reader,
                                                                              SettingsFor&& settings_for) {
-    MemoryByteLineReader reader{fasta_text};
     ParsedFastaInput parsed = parse_fasta_records_reader(reader);
     SequenceWorkflowSettings settings = std::forward<SettingsFor>(settings_for)(parsed.records.size());
     return prepare_model_input_workflow_with_config(std::move(parsed.input_hash), std::move(parsed.records),
                                                     settings.policy, settings.tokenizer,
                                                     std::move(settings.invocation));
+}
+
+// The same over FASTA text, whose UTF-8 bytes are read.
+template <WorkflowSettingsFor SettingsFor>
+[[nodiscard]] SequenceWorkflowResult prepare_model_input_workflow_from_fasta(std::string_view fasta_text,
+                                                                             SettingsFor&& settings_for) {
+    MemoryByteLineReader reader{fasta_text};
+    return prepare_model_input_workflow_from_fasta(reader, std::forward<SettingsFor>(settings_for));
 }
 
 }  // namespace tamri

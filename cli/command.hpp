@@ -1,0 +1,81 @@
+#pragma once
+
+#include "error.hpp"
+
+#include <fmt/format.h>
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tamri::cli {
+
+// 0: done and, for the commands that judge something, all clean; 1: the report found problems;
+// 2: the command failed (an output file is left as it was).
+enum class ExitStatus : int { success = 0, findings = 1, failure = 2 };
+
+[[nodiscard]] constexpr ExitStatus status_for(bool clean) noexcept {
+    return clean ? ExitStatus::success : ExitStatus::findings;
+}
+
+// The chosen subcommand, set while the command line is parsed and run once all of it is accepted.
+using Command = std::function<ExitStatus()>;
+
+// Codes of the tool's own failures; the core's failures keep their codes.
+namespace tool_error_code {
+inline constexpr std::string_view invalid_arguments = "cli.invalid_arguments";
+inline constexpr std::string_view io_write_failed = "io.write_failed";
+}  // namespace tool_error_code
+
+// A failure of the tool itself: an unusable command line, an output or manifest that cannot be
+// written or read. Never has a location.
+class ToolError final : public Diagnostic {
+public:
+    ToolError(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
+
+    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
+    [[nodiscard]] std::string message() const override { return message_; }
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    std::string_view code_;
+    std::string message_;
+};
+
+// "failed to {action} '{path}': {the system's description of errno}"
+[[nodiscard]] std::string system_failure_text(std::string_view action, std::string_view path, int error_number);
+
+// The input path argument ("-" is standard input) and the -o option of a FASTA command.
+struct FastaPaths {
+    std::string input;
+    std::string output = "-";
+};
+
+void add_input_argument(CLI::App& command, std::string& input, std::string_view what);
+void add_output_option(CLI::App& command, std::string& output);
+
+// Refuses what is not decimal digits within T's range: CLI11's own conversion wraps negative and
+// oversized numbers around.
+template <class T>
+[[nodiscard]] CLI::Validator unsigned_decimal() {
+    return CLI::Validator{[](std::string& text) {
+                              T value{};
+                              const char* const end = text.data() + text.size();
+                              const auto [stop, error] = std::from_chars(text.data(), end, value);
+                              return error == std::errc{} && stop == end
+                                         ? std::string{}
+                                         : fmt::format("expected a whole number from 0 to {}, got '{}'",
+                                                       std::numeric_limits<T>::max(), text);
+                          },
+                          ""};
+}
+
+// Writes one JSON text, a line feed after it, to `output` ("-" is standard output).
+void write_report(const std::string& output, std::string_view json);
+
+}  // namespace tamri::cli
