@@ -91,7 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tamri::ParsedFastaInput parsed = tamri::parse_fasta_records_reader(reader);
         require(parsed.input_hash == fnv1a64_text(bytes));
         tamri::MemoryByteLineReader again{bytes};
-        require(tamri::read_fasta_records(again) == parsed.records);
+        std::vector<tamri::ProteinSequence> visited;
+        tamri::for_each_fasta_record(again,
+                                     [&visited](const tamri::ProteinSequence& record) { visited.push_back(record); });
+        require(visited == parsed.records);
         return std::move(parsed.records);
     });
     if (const auto* records = std::get_if<std::vector<tamri::ProteinSequence>>(&stream)) {

@@ -34,5 +34,5 @@ for name in $FUZZ_TARGETS; do
     echo "fuzz_$name failed; the input is in $artifacts" >&2
     exit 1
   fi
-  grep -E '^#[0-9]+ +DONE|stat::number_of_executed_units' "$log" | sed 's/^/   /'
+  grep -E '^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units' "$log" | sed 's/^/   /'
 done
