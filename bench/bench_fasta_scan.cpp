@@ -1,5 +1,5 @@
-#include "fasta.hpp"
 #include "fasta_generator.hpp"
+#include "tamri/fasta/records.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 #include "fasta_generator.hpp"
-#include "fasta_scan.hpp"
+#include "tamri/fasta/scan.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "fasta.hpp"
 #include "fasta_generator.hpp"
-#include "model_input.hpp"
+#include "tamri/fasta/records.hpp"
+#include "tamri/model_input/model_input.hpp"
 
 #include <benchmark/benchmark.h>
 

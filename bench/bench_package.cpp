@@ -1,10 +1,10 @@
 // Manifest checks as a registry or CI runs them: validate, inspect and plan, each call parsing the
 // text anew, on the bundled example package and on manifests with many fixtures or steps.
 
-#include "package/manifest.hpp"
-#include "package/runtime.hpp"
-#include "package/summary.hpp"
-#include "package/validation.hpp"
+#include "tamri/package/manifest/manifest.hpp"
+#include "tamri/package/rules/validation.hpp"
+#include "tamri/package/runtime/bridge.hpp"
+#include "tamri/package/summary.hpp"
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>

@@ -1,7 +1,7 @@
-#include "fasta.hpp"
 #include "fasta_generator.hpp"
-#include "tokenizer/config.hpp"
-#include "tokenizer/protein.hpp"
+#include "tamri/fasta/records.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/tokenizer/protein.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "fasta_generator.hpp"
-#include "fasta_validation.hpp"
-#include "sequence/kind_validation.hpp"
+#include "tamri/fasta/kind_validation.hpp"
+#include "tamri/fasta/validation.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "fasta_generator.hpp"
-#include "tokenizer/config.hpp"
-#include "workflow/workflow.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/workflow/workflow.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #include "command.hpp"
 
-#include "output.hpp"
+#include "output_file.hpp"
 
 #include <fmt/format.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "error.hpp"
+#include "tamri/base/diagnostic.hpp"
 
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>

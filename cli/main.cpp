@@ -1,7 +1,7 @@
 #include "command.hpp"
 #include "commands.hpp"
 
-#include "workflow/output.hpp"
+#include "tamri/workflow/output.hpp"
 
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>

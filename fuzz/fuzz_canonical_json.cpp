@@ -6,7 +6,7 @@
 // The canonical text must be its own canonical form.
 
 #include "fuzz_support.hpp"
-#include "verification/hash.hpp"
+#include "tamri/digest/sha256.hpp"
 
 #include <cerrno>
 #include <charconv>

@@ -3,11 +3,11 @@
 // vertical tabs (the one ASCII byte only the text scanner takes for white space); the stream's
 // input hash must be the FNV-1a hash of every byte; records and failures must be well formed.
 
-#include "error.hpp"
-#include "fasta.hpp"
-#include "fasta_scan.hpp"
 #include "fuzz_support.hpp"
-#include "text/ascii.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/fasta/records.hpp"
+#include "tamri/fasta/scan.hpp"
+#include "tamri/text/ascii.hpp"
 
 #include <algorithm>
 #include <cstddef>

@@ -3,12 +3,12 @@
 // match its lists and each report must be UTF-8 (the binding hands it to Python as str).
 
 #include "fuzz_support.hpp"
-#include "json/decode.hpp"
-#include "package/manifest.hpp"
-#include "package/reports.hpp"
-#include "package/runtime.hpp"
-#include "package/summary.hpp"
-#include "package/validation.hpp"
+#include "tamri/json/decode.hpp"
+#include "tamri/package/manifest/manifest.hpp"
+#include "tamri/package/report/report.hpp"
+#include "tamri/package/rules/validation.hpp"
+#include "tamri/package/runtime/bridge.hpp"
+#include "tamri/package/summary.hpp"
 
 #include <algorithm>
 #include <cstddef>

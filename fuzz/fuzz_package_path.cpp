@@ -3,8 +3,8 @@
 // accepted path must stay below the root once joined to it and normalized.
 
 #include "fuzz_support.hpp"
-#include "package/paths.hpp"
-#include "text/utf8.hpp"
+#include "tamri/package/directory/paths.hpp"
+#include "tamri/text/utf8.hpp"
 
 #include <algorithm>
 #include <cstddef>

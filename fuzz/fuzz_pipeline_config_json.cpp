@@ -3,8 +3,8 @@
 // message; an accepted configuration must read back the same from its JSON and its TOML.
 
 #include "fuzz_support.hpp"
-#include "package/pipeline_config.hpp"
 #include "pipeline_config_text.hpp"
+#include "tamri/package/pipeline/config.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // read back the same from its JSON and, where the subset can hold its texts, from its TOML.
 
 #include "fuzz_support.hpp"
-#include "package/pipeline_config/toml.hpp"
 #include "pipeline_config_text.hpp"
+#include "tamri/package/pipeline/toml.hpp"
 
 #include <cstddef>
 #include <cstdint>

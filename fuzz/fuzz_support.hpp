@@ -3,8 +3,8 @@
 // What every fuzz target shares: the input as text, and checks that stop the run on the first
 // broken invariant so that libFuzzer keeps the input that broke it.
 
-#include "error.hpp"
-#include "text/utf8.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/text/utf8.hpp"
 
 #include <algorithm>
 #include <cstddef>

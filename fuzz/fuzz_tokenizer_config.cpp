@@ -3,10 +3,10 @@
 // the profile's unknown token; a refusal is a positioned "json.invalid" failure.
 
 #include "fuzz_support.hpp"
-#include "json/decode.hpp"
-#include "json/writer.hpp"
-#include "tokenizer/config.hpp"
-#include "tokenizer/vocab.hpp"
+#include "tamri/json/decode.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/tokenizer/vocab.hpp"
 
 #include <cstddef>
 #include <cstdint>

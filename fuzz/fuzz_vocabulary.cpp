@@ -3,8 +3,8 @@
 // carries the JSON layer's positioned message.
 
 #include "fuzz_support.hpp"
-#include "json/writer.hpp"
-#include "tokenizer/vocab.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/tokenizer/vocab.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,11 +3,11 @@
 // A pipeline configuration written back out in both of its syntaxes, so that the targets can
 // read what they wrote and compare. Both writers live here, apart from the readers they check.
 
-#include "enum_table.hpp"
 #include "fuzz_support.hpp"
-#include "json/writer.hpp"
-#include "package/pipeline_config.hpp"
-#include "package/pipeline_config/validation.hpp"
+#include "tamri/base/enum_table.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/package/pipeline/config.hpp"
+#include "tamri/package/pipeline/fields.hpp"
 
 #include <array>
 #include <optional>

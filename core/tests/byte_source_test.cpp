@@ -1,6 +1,6 @@
-#include "byte_source.hpp"
-#include "error.hpp"
-#include "fasta_scan.hpp"
+#include "tamri/io/byte_source.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/fasta/scan.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "error.hpp"
-#include "model_input.hpp"
-#include "sequence/kind_validation.hpp"
-#include "tokenizer/types.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/fasta/kind_validation.hpp"
+#include "tamri/model_input/model_input.hpp"
+#include "tamri/tokenizer/types.hpp"
 
 #include <gtest/gtest.h>
 

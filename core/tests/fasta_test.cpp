@@ -1,8 +1,8 @@
-#include "fasta.hpp"
-#include "error.hpp"
-#include "fasta_scan.hpp"
-#include "hash.hpp"
-#include "json/writer.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/digest/stable_hash.hpp"
+#include "tamri/fasta/records.hpp"
+#include "tamri/fasta/scan.hpp"
+#include "tamri/json/writer.hpp"
 #include "test_support.hpp"
 
 #include <fmt/format.h>

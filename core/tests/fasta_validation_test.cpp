@@ -1,5 +1,5 @@
-#include "fasta_validation.hpp"
-#include "error.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/fasta/validation.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "hash.hpp"
-#include "verification/hash.hpp"
+#include "tamri/digest/sha256.hpp"
+#include "tamri/digest/stable_hash.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

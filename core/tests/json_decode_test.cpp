@@ -1,4 +1,4 @@
-#include "json/record.hpp"
+#include "tamri/json/record.hpp"
 
 #include <gtest/gtest.h>
 

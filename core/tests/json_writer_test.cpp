@@ -1,6 +1,6 @@
-#include "json/index.hpp"
-#include "json/writer.hpp"
-#include "sequence/types.hpp"
+#include "tamri/json/index.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/sequence/types.hpp"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>

@@ -1,5 +1,5 @@
-#include "model_input.hpp"
-#include "error.hpp"
+#include "tamri/model_input/model_input.hpp"
+#include "tamri/base/diagnostic.hpp"
 #include "test_support.hpp"
 
 #include <fmt/format.h>

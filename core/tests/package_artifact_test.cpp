@@ -1,6 +1,6 @@
-#include "package/artifact_checks.hpp"
 #include "package_test_support.hpp"
-#include "verification/hash.hpp"
+#include "tamri/digest/sha256.hpp"
+#include "tamri/package/directory/artifact_checks.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "package/artifacts.hpp"
-#include "package/layout.hpp"
-#include "package/validation.hpp"
 #include "package_test_support.hpp"
-#include "verification/hash.hpp"
+#include "tamri/digest/sha256.hpp"
+#include "tamri/package/directory/artifacts.hpp"
+#include "tamri/package/directory/layout.hpp"
+#include "tamri/package/pipeline/config.hpp"
+#include "tamri/package/rules/validation.hpp"
 
 #include <gtest/gtest.h>
 

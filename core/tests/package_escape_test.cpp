@@ -3,9 +3,9 @@
 // swap row instead trades a name for a link leaving the root while the check runs again and
 // again. What lies outside the root must never be read: its digest never appears in a report.
 
-#include "package/artifact_checks.hpp"
 #include "package_test_support.hpp"
-#include "verification/hash.hpp"
+#include "tamri/digest/sha256.hpp"
+#include "tamri/package/directory/artifact_checks.hpp"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>

@@ -1,5 +1,5 @@
-#include "package/manifest.hpp"
-#include "package/summary.hpp"
+#include "tamri/package/manifest/manifest.hpp"
+#include "tamri/package/summary.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 // Real package directories for tests, under the system's temporary folder.
 
-#include "package/reports.hpp"
+#include "tamri/package/report/report.hpp"
 
 #include <gtest/gtest.h>
 

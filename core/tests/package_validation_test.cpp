@@ -1,6 +1,6 @@
-#include "package/runtime.hpp"
-#include "package/validation.hpp"
 #include "package_test_support.hpp"
+#include "tamri/package/rules/validation.hpp"
+#include "tamri/package/runtime/bridge.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

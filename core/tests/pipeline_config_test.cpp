@@ -1,7 +1,7 @@
-#include "package/pipeline_config.hpp"
-#include "package/pipeline_config/toml.hpp"
-#include "package/pipeline_config/validation.hpp"
 #include "package_test_support.hpp"
+#include "tamri/package/pipeline/config.hpp"
+#include "tamri/package/pipeline/fields.hpp"
+#include "tamri/package/pipeline/toml.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "sequence/detection.hpp"
-#include "sequence/normalization.hpp"
+#include "tamri/sequence/detection.hpp"
+#include "tamri/sequence/normalization.hpp"
 
 #include <gtest/gtest.h>
 

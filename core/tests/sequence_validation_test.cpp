@@ -1,8 +1,8 @@
-#include "error.hpp"
-#include "fasta_validation.hpp"
-#include "sequence/kind_validation.hpp"
-#include "sequence/report.hpp"
-#include "sequence/validation.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/fasta/kind_validation.hpp"
+#include "tamri/fasta/validation.hpp"
+#include "tamri/sequence/report.hpp"
+#include "tamri/sequence/validation.hpp"
 #include "test_support.hpp"
 
 #include <fmt/format.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "error.hpp"
-#include "sequence/types.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/sequence/types.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "text/ascii.hpp"
-#include "text/unicode.hpp"
-#include "text/utf8.hpp"
+#include "tamri/text/ascii.hpp"
+#include "tamri/text/unicode.hpp"
+#include "tamri/text/utf8.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "json/writer.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/tokenizer/lookup.hpp"
+#include "tamri/tokenizer/protein.hpp"
+#include "tamri/tokenizer/vocab.hpp"
 #include "test_support.hpp"
-#include "tokenizer/config.hpp"
-#include "tokenizer/lookup.hpp"
-#include "tokenizer/protein.hpp"
-#include "tokenizer/vocab.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "workflow/workflow.hpp"
-#include "error.hpp"
-#include "json/writer.hpp"
+#include "tamri/workflow/workflow.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/digest/sha256.hpp"
+#include "tamri/json/writer.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/tokenizer/vocab.hpp"
 #include "test_support.hpp"
-#include "tokenizer/config.hpp"
-#include "tokenizer/vocab.hpp"
-#include "verification/hash.hpp"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

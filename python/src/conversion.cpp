@@ -1,6 +1,6 @@
 #include "conversion.hpp"
 
-#include "errors.hpp"
+#include "error_bridge.hpp"
 
 #include <fmt/format.h>
 

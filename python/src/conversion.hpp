@@ -2,9 +2,9 @@
 
 #include "py_ref.hpp"
 
-#include "choice.hpp"
-#include "enum_table.hpp"
-#include "error.hpp"
+#include "tamri/base/choice.hpp"
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/base/enum_table.hpp"
 
 #include <algorithm>
 #include <array>

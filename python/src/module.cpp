@@ -1,13 +1,13 @@
 // The module entry point: builds the module once per process and adds its classes, its
 // exception type and its functions in their fixed order.
 
-#include "errors.hpp"
-#include "model_inputs.hpp"
-#include "package.hpp"
-#include "sequence.hpp"
-#include "tokenizer.hpp"
+#include "error_bridge.hpp"
+#include "model_input_api.hpp"
+#include "package_api.hpp"
+#include "sequence_api.hpp"
+#include "tokenizer_api.hpp"
 #include "types.hpp"
-#include "workflow.hpp"
+#include "workflow_api.hpp"
 
 #include <array>
 #include <cstdint>

@@ -6,11 +6,11 @@
 // and declares that instantiation `extern` in its header.
 
 #include "conversion.hpp"
-#include "errors.hpp"
+#include "error_bridge.hpp"
 #include "once.hpp"
 #include "py_ref.hpp"
 
-#include "member_pointer.hpp"
+#include "tamri/base/member_pointer.hpp"
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "tamri/json/writer.hpp"
+
+#include <string>
+#include <string_view>
+
+namespace tamri::cli {
+
+// Where a command writes: standard output for "-", otherwise a temporary file beside the named one
+// that `commit` renames into place, so that a failed run leaves no file behind.
+class Output {
+public:
+    explicit Output(const std::string& path);
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    // Removes the temporary file of an output that was never committed.
+    ~Output();
+
+    // Buffered; large pieces go straight through. Throws ToolError "io.write_failed".
+    void write(std::string_view bytes);
+    // Writes what is buffered and, for a file, gives it its name.
+    void commit();
+
+private:
+    void flush();
+    void write_through(std::string_view bytes);
+
+    std::string path_;       // as given; "-" for standard output
+    std::string temp_path_;  // empty for standard output
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// Records written as JSON Lines: one compact JSON object and a line feed each.
+class JsonLinesOutput {
+public:
+    explicit JsonLinesOutput(Output& output) : output_(output) {}
+
+    template <class Record>
+    void write(const Record& record) {
+        write_json(writer_, record);
+        output_.write(writer_.text());
+        output_.write("\n");
+        writer_.clear();
+    }
+
+private:
+    Output& output_;
+    json::JsonWriter writer_;
+};
+
+}  // namespace tamri::cli

@@ -1,0 +1,83 @@
+#include "commands.hpp"
+
+#include "tamri/package/directory/artifacts.hpp"
+#include "tamri/package/manifest/manifest.hpp"
+#include "tamri/package/pipeline/config.hpp"
+#include "tamri/package/runtime/bridge.hpp"
+#include "tamri/package/summary.hpp"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <variant>
+
+namespace tamri::cli {
+namespace {
+
+struct ManifestPaths {
+    std::string manifest;
+    std::string output = "-";
+};
+
+// The manifest file's text; a file that cannot be read whole as UTF-8 is "io.read_failed".
+std::string read_manifest(const std::string& path) {
+    auto text = package::read_package_manifest_file(path);
+    if (const auto* error = std::get_if<package::ManifestReadError>(&text)) {
+        throw ToolError{error_code::io_read_failed, package::manifest_read_error_text(*error)};
+    }
+    return std::get<std::string>(std::move(text));
+}
+
+ExitStatus run_validate(const ManifestPaths& paths) {
+    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
+    const std::filesystem::path root = package::package_root_of(paths.manifest);
+    const package::PackageValidationReport report =
+        package::validate_package_manifest_artifacts_with_manifest_path_and_pipeline_config_validator(
+            manifest, root, std::filesystem::path{paths.manifest}, package::pipeline_config_validator(root));
+    write_report(paths.output, package::to_json(report));
+    return status_for(report.valid);
+}
+
+ExitStatus run_inspect(const ManifestPaths& paths) {
+    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
+    write_report(paths.output, package::to_json(package::inspect_package_manifest(manifest)));
+    return ExitStatus::success;
+}
+
+ExitStatus run_plan(const ManifestPaths& paths) {
+    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
+    const package::RuntimeBridgeReport report = package::plan_runtime_bridge(manifest);
+    write_report(paths.output, package::to_json(report));
+    return status_for(report.ready);
+}
+
+void add_manifest_command(CLI::App& package, Command& command, const char* name, const char* description,
+                          ExitStatus (*run)(const ManifestPaths&)) {
+    auto paths = std::make_shared<ManifestPaths>();
+    CLI::App* subcommand = package.add_subcommand(name, description);
+    subcommand->add_option("MANIFEST", paths->manifest, "Path of the package's manifest JSON file")->required();
+    add_output_option(*subcommand, paths->output);
+    subcommand->callback([paths, run, &command] { command = [paths, run] { return run(*paths); }; });
+}
+
+}  // namespace
+
+void add_package_commands(CLI::App& app, Command& command) {
+    CLI::App* package = app.add_subcommand("package", "Check, inspect and plan model packages");
+    package->require_subcommand(1);
+    add_manifest_command(*package, command, "validate",
+                         "Validate the manifest and every file of its package, as validate_package_manifest_file "
+                         "does (the package root is the manifest's directory), and print the report JSON. Exit "
+                         "status 0 when valid, 1 when issues were found.",
+                         run_validate);
+    add_manifest_command(*package, command, "inspect",
+                         "Print the summary JSON of inspect_package_manifest: what the package declares, every "
+                         "file path by role.",
+                         run_inspect);
+    add_manifest_command(*package, command, "plan",
+                         "Print the runtime bridge report JSON of plan_runtime_bridge. Exit status 0 when ready, "
+                         "1 otherwise.",
+                         run_plan);
+}
+
+}  // namespace tamri::cli

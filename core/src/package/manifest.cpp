@@ -1,9 +1,0 @@
-#include "package/manifest.hpp"
-
-namespace tamri::package {
-
-PackageManifest parse_package_manifest(std::string_view json_text) {
-    return json::decode_record_document<PackageManifest>(json_text);
-}
-
-}  // namespace tamri::package

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "tamri/base/enum_table.hpp"
+#include "tamri/tokenizer/types.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+// How rows are shaped: always `max_length` long, or as long as the (cut) sequence.
+enum class PaddingPolicy { FixedLength = 0, NoPadding = 1 };
+
+[[nodiscard]] constexpr EnumTable<PaddingPolicy, 2> enum_table(PaddingPolicy) noexcept {
+    return {{{{PaddingPolicy::FixedLength, "fixed_length"}, {PaddingPolicy::NoPadding, "no_padding"}}}};
+}
+
+struct ModelInputPolicy {
+    std::uint64_t max_length = 0;   // must be greater than zero
+    std::uint8_t pad_token_id = 0;  // written into padding positions under FixedLength
+    PaddingPolicy padding = PaddingPolicy::NoPadding;
+
+    friend bool operator==(const ModelInputPolicy&, const ModelInputPolicy&) = default;
+};
+
+// One row: token ids, 1 for a real token and 0 for padding, and whether the sequence was cut.
+struct ModelInputRecord {
+    std::string id;
+    std::vector<std::uint8_t> input_ids;
+    std::vector<std::uint8_t> attention_mask;
+    bool truncated = false;
+
+    friend bool operator==(const ModelInputRecord&, const ModelInputRecord&) = default;
+};
+
+struct ModelInput {
+    ModelInputPolicy policy;
+    std::vector<ModelInputRecord> records;
+
+    friend bool operator==(const ModelInput&, const ModelInput&) = default;
+};
+
+// InvalidPolicy for a zero `max_length`.
+void check_model_input_policy(const ModelInputPolicy& policy);
+
+// Rows for every tokenized sequence, or ModelInputBuildError for the first problem: a zero
+// `max_length` (checked before any record), then per record in order an empty token list, then
+// any warning or error. Nothing is returned unless every record is usable.
+[[nodiscard]] ModelInput build_model_inputs_checked(std::span<const TokenizedProtein> tokenized,
+                                                    const ModelInputPolicy& policy);
+
+// One row without checks: the head of the tokens up to `max_length`, padded under FixedLength.
+[[nodiscard]] ModelInputRecord model_input_from_tokenized(const TokenizedProtein& tokenized,
+                                                          const ModelInputPolicy& policy);
+
+// {"max_length":…,"pad_token_id":…,"padding":"…"}
+void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy);
+// {"id":…,"input_ids":[…],"attention_mask":[…],"truncated":…}
+void write_json(json::JsonWriter& writer, const ModelInputRecord& record);
+// {"policy":{…},"records":[…]}
+void write_json(json::JsonWriter& writer, const ModelInput& model_input);
+
+[[nodiscard]] std::string model_input_to_json(const ModelInput& model_input);
+
+}  // namespace tamri

@@ -1,0 +1,163 @@
+#include "tamri/package/pipeline/config.hpp"
+
+#include "tamri/base/diagnostic.hpp"
+#include "tamri/json/record.hpp"
+#include "tamri/package/directory/paths.hpp"
+#include "tamri/package/manifest/manifest.hpp"
+#include "tamri/package/pipeline/fields.hpp"
+#include "tamri/package/pipeline/toml.hpp"
+#include "tamri/text/utf8.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace tamri::package {
+
+constexpr auto json_schema(std::type_identity<PipelineInputConfig>) {
+    using Input = PipelineInputConfig;
+    return json::record_schema<Input>("struct PipelineInputConfig", json::UnknownFields::reject,
+                                      json::field<&Input::format>("format"), json::field<&Input::path>("path"));
+}
+
+constexpr auto json_schema(std::type_identity<PipelineNormalizeConfig>) {
+    return json::record_schema<PipelineNormalizeConfig>("struct PipelineNormalizeConfig", json::UnknownFields::reject,
+                                                        json::field<&PipelineNormalizeConfig::policy>("policy"));
+}
+
+constexpr auto json_schema(std::type_identity<PipelineValidateConfig>) {
+    return json::record_schema<PipelineValidateConfig>("struct PipelineValidateConfig", json::UnknownFields::reject,
+                                                       json::field<&PipelineValidateConfig::kind>("kind"));
+}
+
+constexpr auto json_schema(std::type_identity<PipelineTokenizeConfig>) {
+    return json::record_schema<PipelineTokenizeConfig>("struct PipelineTokenizeConfig", json::UnknownFields::reject,
+                                                       json::field<&PipelineTokenizeConfig::profile>("profile"));
+}
+
+constexpr auto json_schema(std::type_identity<PipelineExportConfig>) {
+    using Export = PipelineExportConfig;
+    return json::record_schema<Export>("struct PipelineExportConfig", json::UnknownFields::reject,
+                                       json::field<&Export::format>("format"),
+                                       json::field<&Export::max_length, &json::decode_usize>("max_length"),
+                                       json::field<&Export::pad_token_id>("pad_token_id"),
+                                       json::field<&Export::padding>("padding", json::Presence::optional));
+}
+
+constexpr auto json_schema(std::type_identity<PipelineConfig>) {
+    using Config = PipelineConfig;
+    return json::record_schema<Config>(
+        "struct PipelineConfig", json::UnknownFields::reject, json::field<&Config::schema_version>("schema_version"),
+        json::field<&Config::name>("name"), json::field<&Config::input>("input"),
+        json::field<&Config::normalize>("normalize"), json::field<&Config::validate>("validate"),
+        json::field<&Config::tokenize>("tokenize"), json::field<&Config::export_>("export"));
+}
+
+namespace {
+
+ConfigResult<PipelineConfig> parse_json_pipeline_config(const std::filesystem::path& config_path,
+                                                        std::string_view contents) {
+    try {
+        return json::decode_record_document<PipelineConfig>(contents);
+    } catch (const json::DecodeError& error) {
+        return invalid_config(fmt::format("invalid pipeline config JSON: {}", error.detail()), config_path.string());
+    }
+}
+
+// The configuration's content as UTF-8 text, read below the root without leaving it when the
+// path names a file under the root, which is how artifact validation calls.
+ConfigResult<std::string> read_config_text(const std::filesystem::path& root,
+                                           const std::filesystem::path& config_path) {
+    const std::filesystem::path relative = config_path.lexically_relative(root);
+    auto content = read_package_file(root, relative.empty() ? config_path.string() : relative.string());
+    if (auto* error = std::get_if<PackageArtifactError>(&content)) {
+        const std::string reason =
+            error->kind == PackageArtifactError::Kind::read_failed ? error->reason : artifact_error_text(*error);
+        return invalid_config(fmt::format("failed to read pipeline config: {}", reason), config_path.string());
+    }
+    std::string& text = std::get<std::string>(content);
+    if (const auto invalid = text::validate_utf8(text)) {
+        return invalid_config(fmt::format("failed to read pipeline config: stream did not contain valid UTF-8: {}",
+                                          text::describe_utf8_error(*invalid)),
+                              config_path.string());
+    }
+    return std::move(text);
+}
+
+}  // namespace
+
+ReferencedConfigError invalid_config(std::string message, std::optional<std::string> location) {
+    return {std::string{error_code::pipeline_invalid_config}, std::move(message), std::move(location)};
+}
+
+ConfigResult<PipelineConfig> parse_pipeline_config(const std::filesystem::path& config_path,
+                                                   std::string_view contents) {
+    const std::string extension = config_path.extension().string();
+    if (extension.size() < 2 || text::validate_utf8(extension)) {
+        return invalid_config("pipeline config path must have .json or .toml extension", config_path.string());
+    }
+    std::string lowered = extension.substr(1);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (lowered == "json") {
+        return parse_json_pipeline_config(config_path, contents);
+    }
+    if (lowered == "toml") {
+        return parse_toml_pipeline_config(contents);
+    }
+    return invalid_config(fmt::format("unsupported pipeline config extension: {}", lowered), config_path.string());
+}
+
+ConfigResult<std::filesystem::path> canonicalize_pipeline_path(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::canonical(path, error);
+    if (error) {
+        return invalid_config(fmt::format("failed to canonicalize '{}': {}", path.string(), os_error_text(error)),
+                              path.string());
+    }
+    return canonical;
+}
+
+std::optional<ReferencedConfigError> validate_pipeline_config_artifact(const std::filesystem::path& root,
+                                                                       const std::filesystem::path& config_path) {
+    auto text = read_config_text(root, config_path);
+    if (auto* error = std::get_if<ReferencedConfigError>(&text)) {
+        return std::move(*error);
+    }
+    auto parsed = parse_pipeline_config(config_path, std::get<std::string>(text));
+    if (auto* error = std::get_if<ReferencedConfigError>(&parsed)) {
+        return std::move(*error);
+    }
+    const PipelineConfig& config = std::get<PipelineConfig>(parsed);
+    if (auto fields = validate_pipeline_config_fields(config);
+        auto* error = std::get_if<ReferencedConfigError>(&fields)) {
+        return std::move(*error);
+    }
+    const std::filesystem::path input{config.input.path};
+    if (input.is_absolute()) {
+        return invalid_config("package pipeline input.path must be package-relative", "input.path");
+    }
+    auto canonical_root = canonicalize_pipeline_path(root);
+    if (auto* error = std::get_if<ReferencedConfigError>(&canonical_root)) {
+        return std::move(*error);
+    }
+    const std::filesystem::path directory = config_path.has_parent_path() ? config_path.parent_path() : ".";
+    auto canonical_input = canonicalize_pipeline_path(directory / input);
+    if (auto* error = std::get_if<ReferencedConfigError>(&canonical_input)) {
+        return std::move(*error);
+    }
+    if (!is_within_root(std::get<std::filesystem::path>(canonical_input),
+                        std::get<std::filesystem::path>(canonical_root))) {
+        return invalid_config("package pipeline input.path must stay inside the package root", "input.path");
+    }
+    return std::nullopt;
+}
+
+PipelineConfigValidator pipeline_config_validator(std::filesystem::path root) {
+    return [root = std::move(root)](const std::filesystem::path& config_path) {
+        return validate_pipeline_config_artifact(root, config_path);
+    };
+}
+
+}  // namespace tamri::package

@@ -1,0 +1,78 @@
+#pragma once
+
+// The package validation report: every finding of manifest and artifact validation, in the order
+// found. Built by appending only; `valid` is set by whoever finishes the report.
+
+#include "tamri/base/enum_table.hpp"
+
+#include <fmt/format.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamri::package {
+
+enum class PackageValidationIssueCode : std::uint8_t {
+    required_field,
+    missing_fixture,
+    duplicate_fixture_name,
+    invalid_shape,
+    invalid_checksum_format,
+    checksum_mismatch,
+    invalid_asset_path,
+    asset_read_failed,
+    layout_mismatch,
+    invalid_pipeline_config,
+    invalid_tokenizer_config,
+    invalid_vocab_config,
+    unsupported_runtime_backend,
+};
+
+[[nodiscard]] constexpr EnumTable<PackageValidationIssueCode, 13> enum_table(PackageValidationIssueCode) noexcept {
+    using enum PackageValidationIssueCode;
+    return {{{{required_field, "required_field"},
+              {missing_fixture, "missing_fixture"},
+              {duplicate_fixture_name, "duplicate_fixture_name"},
+              {invalid_shape, "invalid_shape"},
+              {invalid_checksum_format, "invalid_checksum_format"},
+              {checksum_mismatch, "checksum_mismatch"},
+              {invalid_asset_path, "invalid_asset_path"},
+              {asset_read_failed, "asset_read_failed"},
+              {layout_mismatch, "layout_mismatch"},
+              {invalid_pipeline_config, "invalid_pipeline_config"},
+              {invalid_tokenizer_config, "invalid_tokenizer_config"},
+              {invalid_vocab_config, "invalid_vocab_config"},
+              {unsupported_runtime_backend, "unsupported_runtime_backend"}}}};
+}
+
+struct PackageValidationIssue {
+    PackageValidationIssueCode code = PackageValidationIssueCode::required_field;
+    std::string field;  // path of the manifest element, e.g. "fixtures[2].name"
+    std::string message;
+
+    friend bool operator==(const PackageValidationIssue&, const PackageValidationIssue&) = default;
+};
+
+// `issues[k]` is always `structured_issues[k].message`.
+struct PackageValidationReport {
+    bool valid = true;
+    std::vector<std::string> issues;
+    std::vector<PackageValidationIssue> structured_issues;
+};
+
+// Bytes of `field` or `message` that are not UTF-8 are stored as U+FFFD, so the report is JSON.
+void push_issue(PackageValidationReport& report, PackageValidationIssueCode code, std::string field,
+                std::string message);
+
+// Pushes an issue for `field` whose message is `message` with the field path in place of "{}".
+void push_field_issue(PackageValidationReport& report, PackageValidationIssueCode code, std::string field,
+                      fmt::format_string<const std::string&> message);
+
+// Valid exactly when no issue was pushed.
+void finish_report(PackageValidationReport& report) noexcept;
+
+// {"valid":…,"issues":[…],"structured_issues":[{"code":…,"field":…,"message":…},…]}
+[[nodiscard]] std::string to_json(const PackageValidationReport& report);
+
+}  // namespace tamri::package

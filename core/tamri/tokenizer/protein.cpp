@@ -1,0 +1,228 @@
+#include "tamri/tokenizer/protein.hpp"
+
+#include "tamri/json/writer.hpp"
+#include "tamri/sequence/normalization.hpp"
+#include "tamri/text/ascii.hpp"
+#include "tamri/text/utf8.hpp"
+#include "tamri/tokenizer/config.hpp"
+#include "tamri/tokenizer/lookup.hpp"
+
+#include <string>
+
+namespace tamri {
+namespace {
+
+// Walk tables fold normalization into the lookup for ASCII input: the five white-space
+// bytes are skipped, every other byte is one residue.
+constexpr std::uint8_t skip_byte = 254;
+
+constexpr TokenLookupTable build_walk_table(const TokenLookupTable& lookup) {
+    TokenLookupTable table = lookup;
+    for (std::size_t byte = 0; byte < table.size(); ++byte) {
+        if (text::is_ascii_white_space(static_cast<unsigned char>(byte))) {
+            table[byte] = skip_byte;
+        }
+    }
+    return table;
+}
+
+constexpr std::array<TokenLookupTable, 3> walk_tables{
+    build_walk_table(builtin_token_lookup_tables[0]),
+    build_walk_table(builtin_token_lookup_tables[1]),
+    build_walk_table(builtin_token_lookup_tables[2]),
+};
+
+static_assert(builtin_unknown_token_id(BuiltinVocabulary::protein_20) < skip_byte);
+
+// `residue` is already upper-cased.
+void push_unknown(BuiltinVocabulary vocabulary, char32_t residue, std::size_t position,
+                  std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                  std::vector<ResidueIssue>& errors) {
+    tokens.push_back(builtin_unknown_token_id(vocabulary));
+    std::vector<ResidueIssue>& issues = is_builtin_ambiguity_code(vocabulary, residue) ? warnings : errors;
+    issues.push_back(ResidueIssue{position, residue});
+}
+
+void push_byte(BuiltinVocabulary vocabulary, unsigned char residue, std::size_t position,
+               std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+               std::vector<ResidueIssue>& errors) {
+    const std::uint8_t id = token_lookup_table(vocabulary)[residue];
+    if (id != no_token_id) {
+        tokens.push_back(id);
+        return;
+    }
+    push_unknown(vocabulary, text::ascii_upper(residue), position, tokens, warnings, errors);
+}
+
+// Normalizes and tokenizes ASCII input in one pass over its bytes. Tokens are written into
+// the already reserved storage and the list is cut to the count written.
+void tokenize_ascii(BuiltinVocabulary vocabulary, std::string_view sequence, std::vector<std::uint8_t>& tokens,
+                    std::vector<ResidueIssue>& warnings, std::vector<ResidueIssue>& errors) {
+    const TokenLookupTable& table = walk_tables[static_cast<std::size_t>(vocabulary)];
+    const std::uint8_t unknown = builtin_unknown_token_id(vocabulary);
+    const std::size_t start = tokens.size();
+    tokens.resize(start + sequence.size());
+    std::uint8_t* const first = tokens.data() + start;
+    std::uint8_t* out = first;
+    for (const char ch : sequence) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const std::uint8_t id = table[byte];
+        if (id < skip_byte) {
+            *out++ = id;
+        } else if (id == no_token_id) {
+            *out++ = unknown;
+            const ResidueIssue issue{static_cast<std::size_t>(out - first), text::ascii_upper(byte)};
+            (is_builtin_ambiguity_code(vocabulary, issue.residue) ? warnings : errors).push_back(issue);
+        }
+    }
+    tokens.resize(start + static_cast<std::size_t>(out - first));
+}
+
+}  // namespace
+
+void push_tokenized_residue_byte(ProteinTokenizerProfile profile, unsigned char residue, std::size_t position,
+                                 std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                                 std::vector<ResidueIssue>& errors) {
+    push_byte(tokenizer_profile_vocabulary(profile), residue, position, tokens, warnings, errors);
+}
+
+void push_tokenized_residue(ProteinTokenizerProfile profile, char32_t residue, std::size_t position,
+                            std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                            std::vector<ResidueIssue>& errors) {
+    const BuiltinVocabulary vocabulary = tokenizer_profile_vocabulary(profile);
+    if (residue < 0x80) {
+        push_byte(vocabulary, static_cast<unsigned char>(residue), position, tokens, warnings, errors);
+        return;
+    }
+    tokens.push_back(builtin_unknown_token_id(vocabulary));
+    errors.push_back(ResidueIssue{position, residue});
+}
+
+namespace {
+
+TokenizedProtein tokenize_sequence(std::string id, std::string_view sequence, const ProteinTokenizerConfig& config) {
+    const ProteinTokenizerProfile profile = config.profile;
+    const BuiltinVocabulary vocabulary = tokenizer_profile_vocabulary(profile);
+
+    TokenizedProtein result;
+    result.id = std::move(id);
+    result.alphabet = std::string{enum_text(profile)};
+    std::vector<std::uint8_t>& tokens = result.tokens;
+    // Normalization never lengthens the sequence, so this is the final capacity.
+    tokens.reserve(sequence.size() + (config.add_special_tokens ? 2U : 0U));
+
+    SpecialTokenSet special_tokens{};
+    if (config.add_special_tokens) {
+        special_tokens = special_tokens_for_profile(profile);
+        tokens.push_back(special_tokens.cls.id);
+    }
+
+    if (text::is_ascii(sequence)) {
+        tokenize_ascii(vocabulary, sequence, tokens, result.warnings, result.errors);
+    } else {
+        const std::string normalized = normalize_sequence_bytes(sequence);
+        if (!text::validate_utf8(normalized).has_value()) {
+            std::size_t position = 0;
+            for (std::size_t index = 0; index < normalized.size();) {
+                const text::DecodedChar decoded = text::decode_utf8_char(normalized, index);
+                index += decoded.length;
+                push_tokenized_residue(profile, decoded.code_point, ++position, tokens, result.warnings, result.errors);
+            }
+        } else {
+            std::size_t position = 0;
+            for (const char ch : normalized) {
+                push_byte(vocabulary, static_cast<unsigned char>(ch), ++position, tokens, result.warnings,
+                          result.errors);
+            }
+        }
+    }
+
+    if (config.add_special_tokens) {
+        tokens.push_back(special_tokens.sep.id);
+    }
+    result.length = tokens.size();
+    result.valid = result.warnings.empty() && result.errors.empty();
+    return result;
+}
+
+// Tokenizes each record as it is completed; one sequence buffer serves every record.
+class TokenizingRecordSink final : public NormalizingRecordSink {
+public:
+    explicit TokenizingRecordSink(const ProteinTokenizerConfig& config) : config_(config) {}
+
+    std::vector<TokenizedProtein> records;
+
+    void finish_record(std::string id, std::uint64_t line, std::uint64_t record_index) override {
+        const std::string& residues = open_sequence(id, line, record_index);
+        records.push_back(tokenize_sequence(std::move(id), residues, config_));
+        sequence.clear();
+    }
+
+private:
+    const ProteinTokenizerConfig& config_;
+};
+
+}  // namespace
+
+TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, const ProteinTokenizerConfig& config) {
+    return tokenize_sequence(record.id, record.sequence, config);
+}
+
+std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader, const ProteinTokenizerConfig& config) {
+    TokenizingRecordSink sink{config};
+    scan_fasta_reader(reader, sink);
+    return std::move(sink.records);
+}
+
+ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> records) {
+    ProteinBatchSummary summary;
+    summary.records = records.size();
+    for (const TokenizedProtein& record : records) {
+        summary.total_length += record.length;
+        summary.valid_records += record.valid ? 1U : 0U;
+        summary.warning_count += record.warnings.size();
+        summary.error_count += record.errors.size();
+    }
+    return summary;
+}
+
+void write_json(json::JsonWriter& writer, const TokenizedProtein& tokenized) {
+    writer.begin_object()
+        .key("id")
+        .string(tokenized.id)
+        .key("length")
+        .unsigned_integer(tokenized.length)
+        .key("alphabet")
+        .string(tokenized.alphabet)
+        .key("valid")
+        .boolean(tokenized.valid)
+        .key("tokens")
+        .byte_array(tokenized.tokens)
+        .key("warnings")
+        .begin_array();
+    for (const ResidueIssue& issue : tokenized.warnings) {
+        write_json(writer, issue);
+    }
+    writer.end_array().key("errors").begin_array();
+    for (const ResidueIssue& issue : tokenized.errors) {
+        write_json(writer, issue);
+    }
+    writer.end_array().end_object();
+}
+
+void write_json(json::JsonWriter& writer, const ProteinBatchSummary& summary) {
+    writer.begin_object()
+        .key("records")
+        .unsigned_integer(summary.records)
+        .key("total_length")
+        .unsigned_integer(summary.total_length)
+        .key("valid_records")
+        .unsigned_integer(summary.valid_records)
+        .key("warning_count")
+        .unsigned_integer(summary.warning_count)
+        .key("error_count")
+        .unsigned_integer(summary.error_count)
+        .end_object();
+}
+
+}  // namespace tamri

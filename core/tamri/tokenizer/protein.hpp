@@ -1,0 +1,47 @@
+#pragma once
+
+#include "tamri/fasta/records.hpp"
+#include "tamri/fasta/scan.hpp"
+#include "tamri/tokenizer/types.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+// One token id per residue of the normalized sequence; residues outside the profile's
+// vocabulary become its unknown id with a warning (ambiguity code) or an error. With
+// `add_special_tokens` the ids are framed by CLS and SEP. Never fails.
+[[nodiscard]] TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record,
+                                                            const ProteinTokenizerConfig& config);
+
+// Tokenizes every record of a FASTA byte stream as the scanner completes it, keeping no parsed
+// records; the same results as tokenizing each record of parse_fasta_records_reader. Throws FastaReadError.
+[[nodiscard]] std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader,
+                                                                  const ProteinTokenizerConfig& config);
+
+// Appends exactly one token id for `residue` and at most one issue at `position`. Lower-case
+// letters are accepted; issues carry the upper-cased residue.
+void push_tokenized_residue(ProteinTokenizerProfile profile, char32_t residue, std::size_t position,
+                            std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                            std::vector<ResidueIssue>& errors);
+
+// The same for one byte; a byte 0x80-0xFF is an error whose residue is U+0080-U+00FF.
+void push_tokenized_residue_byte(ProteinTokenizerProfile profile, unsigned char residue, std::size_t position,
+                                 std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                                 std::vector<ResidueIssue>& errors);
+
+[[nodiscard]] ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> records);
+
+// Keys: id, length, alphabet, valid, tokens, warnings, errors.
+void write_json(json::JsonWriter& writer, const TokenizedProtein& tokenized);
+// Keys: records, total_length, valid_records, warning_count, error_count.
+void write_json(json::JsonWriter& writer, const ProteinBatchSummary& summary);
+
+}  // namespace tamri

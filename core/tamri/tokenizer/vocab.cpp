@@ -1,0 +1,76 @@
+#include "tamri/tokenizer/vocab.hpp"
+
+#include "tamri/json/record.hpp"
+#include "tamri/tokenizer/lookup.hpp"
+
+#include <fmt/format.h>
+
+namespace tamri {
+namespace {
+
+Vocabulary build_builtin_vocabulary(BuiltinVocabulary vocabulary) {
+    const std::string_view residues = builtin_vocabulary_residues(vocabulary);
+    Vocabulary result;
+    result.name = std::string{enum_text(vocabulary)};
+    result.tokens.reserve(residues.size());
+    for (std::size_t id = 0; id < residues.size(); ++id) {
+        result.tokens.push_back(VocabToken{static_cast<char32_t>(residues[id]), static_cast<std::uint8_t>(id)});
+    }
+    result.unknown_token_id = builtin_unknown_token_id(vocabulary);
+    result.unknown_token_policy = UnknownTokenPolicy::warn_or_error_with_unknown_token;
+    return result;
+}
+
+}  // namespace
+
+constexpr auto json_schema(std::type_identity<VocabToken>) {
+    return json::record_schema<VocabToken>("struct VocabToken", json::UnknownFields::ignore,
+                                           json::field<&VocabToken::residue>("residue"),
+                                           json::field<&VocabToken::token_id>("token_id"));
+}
+
+constexpr auto json_schema(std::type_identity<Vocabulary>) {
+    return json::record_schema<Vocabulary>(
+        "struct Vocabulary", json::UnknownFields::ignore, json::field<&Vocabulary::name>("name"),
+        json::field<&Vocabulary::tokens>("tokens"), json::field<&Vocabulary::unknown_token_id>("unknown_token_id"),
+        json::field<&Vocabulary::unknown_token_policy>("unknown_token_policy"));
+}
+
+const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary) {
+    // One guarded static each, so first use builds only the vocabulary asked for.
+    switch (vocabulary) {
+        case BuiltinVocabulary::dna_iupac: {
+            static const Vocabulary dna = build_builtin_vocabulary(BuiltinVocabulary::dna_iupac);
+            return dna;
+        }
+        case BuiltinVocabulary::rna_iupac: {
+            static const Vocabulary rna = build_builtin_vocabulary(BuiltinVocabulary::rna_iupac);
+            return rna;
+        }
+        case BuiltinVocabulary::protein_20: break;
+    }
+    static const Vocabulary protein = build_builtin_vocabulary(BuiltinVocabulary::protein_20);
+    return protein;
+}
+
+void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary) {
+    json::write_record(writer, vocabulary);
+}
+
+std::string_view TokenizerError::code() const noexcept {
+    return error_code::tokenizer_invalid_vocabulary;
+}
+
+std::string TokenizerError::message() const {
+    return fmt::format("invalid vocabulary JSON: {}", parser_message_);
+}
+
+Vocabulary load_vocab_json(std::string_view json_text) {
+    try {
+        return json::decode_record_document<Vocabulary>(json_text);
+    } catch (const json::DecodeError& error) {
+        throw TokenizerError{error.detail()};
+    }
+}
+
+}  // namespace tamri

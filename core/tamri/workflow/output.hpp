@@ -1,0 +1,100 @@
+#pragma once
+
+#include "tamri/model_input/model_input.hpp"
+#include "tamri/sequence/report.hpp"
+#include "tamri/tokenizer/types.hpp"
+#include "tamri/workflow/reproducibility.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+inline constexpr std::string_view tamri_core_version = TAMRI_VERSION;
+
+// The one code of readiness issues.
+inline constexpr std::string_view not_model_ready_code = "sequence.not_model_ready";
+
+// The profile's base vocabulary as the provenance reports it ("-special" profiles report their base).
+struct WorkflowTokenizerMetadata {
+    std::string name;
+    std::size_t vocab_size = 0;  // residue entries; special tokens are not counted
+    std::uint8_t unknown_token_id = 0;
+    UnknownTokenPolicy unknown_token_policy = UnknownTokenPolicy::warn_or_error_with_unknown_token;
+
+    friend bool operator==(const WorkflowTokenizerMetadata&, const WorkflowTokenizerMetadata&) = default;
+};
+
+struct TokenizationWorkflowOutput {
+    ProteinBatchSummary summary;
+    std::vector<TokenizedProtein> records;  // one per input record, input order
+
+    friend bool operator==(const TokenizationWorkflowOutput&, const TokenizationWorkflowOutput&) = default;
+};
+
+// A record that keeps the batch from becoming model input.
+struct SequenceWorkflowReadinessIssue {
+    std::string code;  // always "sequence.not_model_ready"
+    std::string id;
+    std::size_t warning_count = 0;
+    std::size_t error_count = 0;
+    std::string message;
+
+    friend bool operator==(const SequenceWorkflowReadinessIssue&, const SequenceWorkflowReadinessIssue&) = default;
+};
+
+struct SequenceWorkflowProvenance {
+    std::string tamri_core_version;
+    SequenceWorkflowInvocation invocation;
+    std::string input_hash;
+    std::string normalization;        // always "strip_ascii_whitespace_uppercase"
+    std::string validation_alphabet;  // the base vocabulary's name
+    WorkflowTokenizerMetadata tokenizer;
+    ModelInputPolicy model_input_policy;
+    SequenceWorkflowHashes hashes;
+
+    friend bool operator==(const SequenceWorkflowProvenance&, const SequenceWorkflowProvenance&) = default;
+};
+
+// One run of the workflow. Not being model-ready is a result, not a failure: `model_input` is
+// then absent and `readiness_issues` says why.
+struct SequenceWorkflowOutput {
+    std::string workflow;     // "protein_model_input.v0" or "sequence_model_input.v0"
+    bool model_ready = true;  // readiness_issues is empty
+    SequenceWorkflowProvenance provenance;
+    SequenceValidationReport validation;
+    TokenizationWorkflowOutput tokenization;
+    std::optional<ModelInput> model_input;
+    std::vector<SequenceWorkflowReadinessIssue> readiness_issues;
+
+    friend bool operator==(const SequenceWorkflowOutput&, const SequenceWorkflowOutput&) = default;
+};
+
+// "protein_model_input.v0" for the protein profiles, "sequence_model_input.v0" for the others.
+[[nodiscard]] std::string_view workflow_schema_id(ProteinTokenizerProfile profile) noexcept;
+
+// Name, residue count, unknown id and policy of the profile's base vocabulary.
+[[nodiscard]] WorkflowTokenizerMetadata workflow_tokenizer_metadata(ProteinTokenizerProfile profile);
+
+// Keys: name, vocab_size, unknown_token_id, unknown_token_policy.
+void write_json(json::JsonWriter& writer, const WorkflowTokenizerMetadata& metadata);
+// Keys: summary, records.
+void write_json(json::JsonWriter& writer, const TokenizationWorkflowOutput& tokenization);
+// Keys: code, id, warning_count, error_count, message.
+void write_json(json::JsonWriter& writer, const SequenceWorkflowReadinessIssue& issue);
+// Keys: tamri_core_version, invocation, input_hash, normalization, validation_alphabet, tokenizer,
+// model_input_policy, hashes.
+void write_json(json::JsonWriter& writer, const SequenceWorkflowProvenance& provenance);
+// Keys: workflow, model_ready, provenance, validation, tokenization, model_input (null when
+// absent), readiness_issues.
+void write_json(json::JsonWriter& writer, const SequenceWorkflowOutput& output);
+
+}  // namespace tamri

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "tamri/digest/sha256.hpp"
+#include "tamri/json/index.hpp"
+#include "tamri/tokenizer/types.hpp"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamri {
+
+namespace json {
+class JsonWriter;
+}
+
+// How the workflow was invoked, as the caller describes it.
+struct SequenceWorkflowInvocation {
+    std::string command;                 // the entry point that ran the workflow
+    std::vector<std::string> arguments;  // settings not recorded elsewhere, in the caller's order
+
+    friend bool operator==(const SequenceWorkflowInvocation&, const SequenceWorkflowInvocation&) = default;
+};
+
+struct SequenceWorkflowHashes {
+    std::string vocabulary_sha256;   // canonical-JSON digest of the profile's base vocabulary
+    std::string output_data_sha256;  // canonical-JSON digest of the output data
+
+    friend bool operator==(const SequenceWorkflowHashes&, const SequenceWorkflowHashes&) = default;
+};
+
+// "sha256:" and 64 hexadecimal digits.
+inline constexpr std::size_t sha256_digest_text_size = sha256_digest_prefix.size() + 64;
+
+// What the digests are taken from: the compact JSON of a workflow output, written with an index
+// and with digests of `sha256_digest_text_size` characters standing in for the hashes, and the
+// profile it was produced with.
+struct SequenceWorkflowHashContext {
+    ProteinTokenizerProfile profile;
+    std::string_view output_json;
+    const json::JsonIndex& index;
+};
+
+// The vocabulary digest of the profile, and the canonical digest of the output data: the output
+// with the provenance members other than "hashes" in place of "provenance", 13 members in all.
+// A digest whose JSON could not be written is the digest of the writing failure's message.
+// Never fails.
+[[nodiscard]] SequenceWorkflowHashes workflow_hashes(const SequenceWorkflowHashContext& context);
+
+// {"command":…,"arguments":[…]}
+void write_json(json::JsonWriter& writer, const SequenceWorkflowInvocation& invocation);
+// {"vocabulary_sha256":…,"output_data_sha256":…}
+void write_json(json::JsonWriter& writer, const SequenceWorkflowHashes& hashes);
+
+}  // namespace tamri
