@@ -2,14 +2,14 @@
 
 #include "output_file.hpp"
 
-#include <fmt/format.h>
+#include "tamri/io/file.hpp"
 
-#include <cstring>
+#include <fmt/format.h>
 
 namespace tamri::cli {
 
 std::string system_failure_text(std::string_view action, std::string_view path, int error_number) {
-    return fmt::format("failed to {} '{}': {}", action, path, std::strerror(error_number));
+    return fmt::format("failed to {} '{}': {}", action, path, io::os_error_text(error_number));
 }
 
 void add_input_argument(CLI::App& command, std::string& input, std::string_view what) {

@@ -47,7 +47,7 @@ private:
     std::string message_;
 };
 
-// "failed to {action} '{path}': {the system's description of errno}"
+// "failed to {action} '{path}': {the system's description of errno} (os error {errno})"
 [[nodiscard]] std::string system_failure_text(std::string_view action, std::string_view path, int error_number);
 
 // The input path argument ("-" is standard input) and the -o option of a FASTA command.

@@ -29,16 +29,12 @@ std::string display_name(const std::string& path) {
 
 }  // namespace
 
-FileSource::FileSource(const std::string& path) : path_(display_name(path)) {
-    fd_ = path == "-" ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+FileSource::FileSource(const std::string& path)
+    : path_(display_name(path)),
+      owned_(path == "-" ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC)),
+      fd_(path == "-" ? STDIN_FILENO : owned_.get()) {
     if (fd_ < 0) {
         throw_read_failure(ReadFailure::Kind::other, system_failure_text("open", path, errno));
-    }
-}
-
-FileSource::~FileSource() {
-    if (fd_ != STDIN_FILENO) {
-        ::close(fd_);
     }
 }
 
@@ -66,15 +62,11 @@ std::size_t FileSource::read_some(std::span<char> buffer) {
 }
 
 std::size_t FileSource::read_from_file(std::span<char> buffer) {
-    for (;;) {
-        const ssize_t read = ::read(fd_, buffer.data(), buffer.size());
-        if (read >= 0) {
-            return static_cast<std::size_t>(read);
-        }
-        if (errno != EINTR) {
-            throw_read_failure(ReadFailure::Kind::other, system_failure_text("read", path_, errno));
-        }
+    std::size_t count = 0;
+    if (const std::error_code error = io::read_some(fd_, buffer, count)) {
+        throw_read_failure(ReadFailure::Kind::other, system_failure_text("read", path_, error.value()));
     }
+    return count;
 }
 
 class GzipSource final : public ByteSource {

@@ -2,6 +2,7 @@
 
 #include "tamri/fasta/scan.hpp"
 #include "tamri/io/byte_source.hpp"
+#include "tamri/io/file.hpp"
 
 #include <array>
 #include <cstddef>
@@ -18,7 +19,7 @@ public:
     explicit FileSource(const std::string& path);
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
-    ~FileSource() override;
+    ~FileSource() override = default;
 
     // True when the stream starts with the gzip magic bytes 1f 8b.
     [[nodiscard]] bool starts_with_gzip_magic();
@@ -29,6 +30,7 @@ private:
     std::size_t read_from_file(std::span<char> buffer);
 
     std::string path_;
+    io::FileHandle owned_;  // none for standard input, which stays open
     int fd_;
     std::array<char, 2> head_{};  // bytes looked at and not yet handed out
     std::size_t head_size_ = 0;

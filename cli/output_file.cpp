@@ -22,33 +22,36 @@ std::string display_name(const std::string& path) {
 
 // A fresh file named like `path` with a random suffix, in the same directory so that the final
 // rename never crosses file systems. Readable as a file the user created would be.
-int create_temporary_beside(const std::string& path, std::string& temp_path) {
+io::FileHandle create_temporary_beside(const std::string& path, std::string& temp_path) {
     const std::filesystem::path target{path};
     const std::filesystem::path name = "." + target.filename().string() + ".tmp-XXXXXX";
     std::string pattern = (target.parent_path() / name).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    const int fd = ::mkstemp(buffer.data());
-    if (fd < 0) {
+    io::FileHandle file{::mkstemp(buffer.data())};
+    if (!file.is_open()) {
         throw ToolError{tool_error_code::io_write_failed, system_failure_text("create", path, errno)};
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    (void)::fchmod(fd, 0666 & ~mask);
+    (void)::fchmod(file.get(), 0666 & ~mask);
     temp_path.assign(buffer.data());
-    return fd;
+    return file;
 }
 
 }  // namespace
 
 Output::Output(const std::string& path) : path_(path) {
-    fd_ = path == "-" ? STDOUT_FILENO : create_temporary_beside(path, temp_path_);
+    if (path != "-") {
+        temp_file_ = create_temporary_beside(path, temp_path_);
+    }
+    fd_ = path == "-" ? STDOUT_FILENO : temp_file_.get();
     buffer_.reserve(buffer_capacity);
 }
 
 Output::~Output() {
     if (!temp_path_.empty()) {
-        ::close(fd_);
+        (void)temp_file_.close();
         ::unlink(temp_path_.c_str());
     }
 }
@@ -69,8 +72,9 @@ void Output::commit() {
     if (temp_path_.empty()) {
         return;
     }
-    if (::close(std::exchange(fd_, -1)) != 0) {
-        throw ToolError{tool_error_code::io_write_failed, system_failure_text("write", path_, errno)};
+    fd_ = -1;
+    if (const std::error_code error = temp_file_.close()) {
+        throw ToolError{tool_error_code::io_write_failed, system_failure_text("write", path_, error.value())};
     }
     if (::rename(temp_path_.c_str(), path_.c_str()) != 0) {
         throw ToolError{tool_error_code::io_write_failed, system_failure_text("rename onto", path_, errno)};
@@ -84,15 +88,9 @@ void Output::flush() {
 }
 
 void Output::write_through(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw ToolError{tool_error_code::io_write_failed, system_failure_text("write", display_name(path_), errno)};
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (const std::error_code error = io::write_all(fd_, bytes)) {
+        throw ToolError{tool_error_code::io_write_failed,
+                        system_failure_text("write", display_name(path_), error.value())};
     }
 }
 

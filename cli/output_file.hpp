@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tamri/io/file.hpp"
 #include "tamri/json/writer.hpp"
 
 #include <string>
@@ -28,7 +29,8 @@ private:
 
     std::string path_;       // as given; "-" for standard output
     std::string temp_path_;  // empty for standard output
-    int fd_ = -1;
+    io::FileHandle temp_file_;
+    int fd_ = -1;  // standard output or the temporary file
     std::string buffer_;
 };
 

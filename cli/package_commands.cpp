@@ -22,10 +22,10 @@ struct ManifestPaths {
 // The manifest file's text; a file that cannot be read whole as UTF-8 is "io.read_failed".
 std::string read_manifest(const std::string& path) {
     auto text = package::read_package_manifest_file(path);
-    if (const auto* error = std::get_if<package::ManifestReadError>(&text)) {
+    if (const auto* error = text.error()) {
         throw ToolError{error_code::io_read_failed, package::manifest_read_error_text(*error)};
     }
-    return std::get<std::string>(std::move(text));
+    return std::move(text).value();
 }
 
 ExitStatus run_validate(const ManifestPaths& paths) {

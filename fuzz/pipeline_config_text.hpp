@@ -85,11 +85,11 @@ inline void require_well_formed(const package::ReferencedConfigError& error) {
 inline std::optional<package::PipelineConfig> read_pipeline_config(std::string_view file_name,
                                                                    std::string_view contents) {
     auto parsed = package::parse_pipeline_config(std::string{file_name}, contents);
-    if (const auto* error = std::get_if<package::ReferencedConfigError>(&parsed)) {
+    if (const auto* error = parsed.error()) {
         require_well_formed(*error);
         return std::nullopt;
     }
-    return std::get<package::PipelineConfig>(std::move(parsed));
+    return std::move(parsed).value();
 }
 
 // A configuration read from either syntax reads back the same from its JSON and, where the
@@ -103,7 +103,7 @@ inline void require_round_trips(const package::PipelineConfig& config) {
         require(from_toml.has_value() && pipeline_config_json(*from_toml) == json_text);
     }
     const auto checked = package::validate_pipeline_config_fields(config);
-    if (const auto* error = std::get_if<package::ReferencedConfigError>(&checked)) {
+    if (const auto* error = checked.error()) {
         require_well_formed(*error);
     }
 }

@@ -66,7 +66,7 @@ TEST_F(PackageArtifacts, AcceptsFilesAndLinksThatStayInside) {
 
 TEST_F(PackageArtifacts, RefusesEscapesSpecialFilesAndMissingFiles) {
     const fs::path models = fs::canonical(pkg()) / "models";
-    const std::string enoent = os_error_text(std::make_error_code(std::errc::no_such_file_or_directory));
+    const std::string enoent = io::os_error_text(std::make_error_code(std::errc::no_such_file_or_directory));
     const struct {
         std::string_view path;
         PackageValidationIssue issue;
@@ -97,8 +97,8 @@ TEST_F(PackageArtifacts, ReportsChecksumFormatBeforeAccessAndMismatchLast) {
     }
     const fs::path missing = fs::canonical(pkg()) / "missing";
     const std::vector<PackageValidationIssue> expected = {
-        malformed,
-        read_failure("missing", missing, os_error_text(std::make_error_code(std::errc::no_such_file_or_directory)))};
+        malformed, read_failure("missing", missing,
+                                io::os_error_text(std::make_error_code(std::errc::no_such_file_or_directory)))};
     EXPECT_EQ(check("missing", "SHA", false), expected);
     const std::string declared = "sha256:" + digits;
     const PackageValidationIssue mismatch{
@@ -114,7 +114,7 @@ TEST_F(PackageArtifacts, HashesFilesLargerThanOneChunk) {
     }
     write_file(pkg() / "large.bin", large);
     EXPECT_TRUE(check("large.bin", sha256_bytes_digest(large), true).empty());
-    EXPECT_EQ(std::get<std::string>(read_package_file(pkg(), "large.bin")), large);
+    EXPECT_EQ(read_package_file(pkg(), "large.bin").value(), large);
 }
 
 TEST(PackageArtifactRoot, MissingRootFailsEveryReference) {

@@ -58,7 +58,7 @@ protected:
     [[nodiscard]] fs::path root() const { return base.path / "pkg"; }
 
     std::vector<PackageValidationIssue> walk(const std::optional<fs::path>& manifest_path = std::nullopt) {
-        const PipelineConfigValidator validator = [&](const fs::path& path) -> std::optional<ReferencedConfigError> {
+        const PipelineConfigValidator validator = [&](const fs::path& path) -> Result<void, ReferencedConfigError> {
             validated.push_back(path);
             return rejection;
         };
@@ -71,7 +71,7 @@ protected:
 
     TempDirectory base;
     PackageManifest manifest;
-    std::optional<ReferencedConfigError> rejection;
+    Result<void, ReferencedConfigError> rejection;
     std::vector<fs::path> validated;
 };
 

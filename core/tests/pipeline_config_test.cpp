@@ -41,15 +41,19 @@ std::string edited(std::string_view from, std::string_view to) {
     return text.replace(at, from.size(), to);
 }
 
-std::optional<ReferencedConfigError> error_of(const ConfigResult<PipelineConfig>& parsed) {
-    if (const auto* error = std::get_if<ReferencedConfigError>(&parsed)) {
+std::optional<ReferencedConfigError> error_of(const Result<PipelineConfig, ReferencedConfigError>& parsed) {
+    if (const auto* error = parsed.error()) {
         return *error;
     }
-    const auto fields = validate_pipeline_config_fields(std::get<PipelineConfig>(parsed));
-    if (const auto* error = std::get_if<ReferencedConfigError>(&fields)) {
+    const auto fields = validate_pipeline_config_fields(parsed.value());
+    if (const auto* error = fields.error()) {
         return *error;
     }
     return std::nullopt;
+}
+
+std::optional<ReferencedConfigError> error_of(const Result<void, ReferencedConfigError>& checked) {
+    return checked.ok() ? std::nullopt : std::optional{*checked.error()};
 }
 
 ReferencedConfigError invalid(std::string message, std::optional<std::string> location) {
@@ -58,16 +62,16 @@ ReferencedConfigError invalid(std::string message, std::optional<std::string> lo
 
 TEST(TomlPipelineConfig, ParsesTheSubset) {
     const auto parsed = parse_toml_pipeline_config(valid_toml);
-    ASSERT_TRUE(std::holds_alternative<PipelineConfig>(parsed));
-    const PipelineConfig& config = std::get<PipelineConfig>(parsed);
+    ASSERT_TRUE(parsed.ok());
+    const PipelineConfig& config = parsed.value();
     EXPECT_EQ(std::tie(config.name, config.export_.max_length, config.export_.padding, config.export_.pad_token_id),
               std::make_tuple("demo", 512U, "no_padding", std::nullopt));
 
     const auto quoted = parse_toml_pipeline_config(edited("name = \"demo\"", "name = \"a #b\"\r"));
-    EXPECT_EQ(std::get<PipelineConfig>(quoted).name, "a");
+    EXPECT_EQ(quoted.value().name, "a");
     const auto plus = parse_toml_pipeline_config(edited("max_length = 512", "max_length = +64\npad_token_id = '255'"));
-    EXPECT_EQ(std::get<PipelineConfig>(plus).export_.max_length, 64U);
-    EXPECT_EQ(std::get<PipelineConfig>(plus).export_.pad_token_id, 255);
+    EXPECT_EQ(plus.value().export_.max_length, 64U);
+    EXPECT_EQ(plus.value().export_.pad_token_id, 255);
 }
 
 TEST(TomlPipelineConfig, ReportsTheFirstFailure) {
@@ -117,7 +121,7 @@ constexpr std::string_view valid_json =
 TEST(PipelineConfigSyntax, ChoosesTheParserByExtension) {
     EXPECT_EQ(error_of(parse_pipeline_config("p/PIPELINE.TOML", valid_toml)), std::nullopt);
     EXPECT_EQ(error_of(parse_pipeline_config("p.Json", valid_json)), std::nullopt);
-    EXPECT_EQ(std::get<PipelineConfig>(parse_pipeline_config("p.json", valid_json)).export_.padding, "fixed_length");
+    EXPECT_EQ(parse_pipeline_config("p.json", valid_json).value().export_.padding, "fixed_length");
     EXPECT_EQ(error_of(parse_pipeline_config("p/pipeline.yaml", "")),
               invalid("unsupported pipeline config extension: yaml", "p/pipeline.yaml"));
     EXPECT_EQ(error_of(parse_pipeline_config("p/pipeline", "")),
@@ -145,7 +149,7 @@ TEST(PipelineConfigArtifact, KeepsTheInputInsideTheRoot) {
     write_file(base.path / "outside.fasta", ">a\nACGT\n");
     const auto config = [&](std::string_view input) {
         write_file(pkg / "pipelines" / "p.toml", edited("path = \"in.fasta\"", fmt::format("path = \"{}\"", input)));
-        return validate_pipeline_config_artifact(pkg, pkg / "pipelines" / "p.toml");
+        return error_of(validate_pipeline_config_artifact(pkg, pkg / "pipelines" / "p.toml"));
     };
     EXPECT_EQ(config("in.fasta"), std::nullopt);
     EXPECT_EQ(config("../../outside.fasta"),
@@ -157,7 +161,7 @@ TEST(PipelineConfigArtifact, KeepsTheInputInsideTheRoot) {
         invalid(fmt::format("failed to canonicalize '{}': No such file or directory (os error 2)", missing.string()),
                 missing.string()));
     const auto absent = pkg / "pipelines" / "absent.toml";
-    EXPECT_EQ(validate_pipeline_config_artifact(pkg, absent),
+    EXPECT_EQ(error_of(validate_pipeline_config_artifact(pkg, absent)),
               invalid(fmt::format("failed to read pipeline config: No such file or directory (os error 2)"),
                       absent.string()));
 }

@@ -59,10 +59,10 @@ PyObject* validate_package_manifest_file(PyObject*, PyObject* args, PyObject* kw
         const auto [manifest_path] = bind_arguments("validate_package_manifest_file", parameters, args, kwargs);
         const std::string path{extract_text(manifest_path, "manifest_path")};
         auto text = package::read_package_manifest_file(path);
-        if (const auto* error = std::get_if<package::ManifestReadError>(&text)) {
+        if (const auto* error = text.error()) {
             throw_python_error(PyExc_OSError, package::manifest_read_error_text(*error));
         }
-        const package::PackageManifest manifest = package::parse_package_manifest(std::get<std::string>(text));
+        const package::PackageManifest manifest = package::parse_package_manifest(text.value());
         const std::filesystem::path root = package::package_root_of(path);
         return to_python(
                    package::to_json(

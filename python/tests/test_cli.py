@@ -130,7 +130,7 @@ FAILURES = [
      "fasta.missing_sequence: FASTA record 'b' at index 1 does not contain a sequence (line 3, record_index 1)"),
     (["validate", "-"], b"", "fasta.empty_input: FASTA input is empty"),
     (["tokenize", "-"], EMPTY_GZIP, "io.read_failed: gzip input ends inside a compressed member"),
-    (["parse", "/nonexistent.fa"], b"", "io.read_failed: failed to open '/nonexistent.fa': No such file or directory"),
+    (["parse", "/nonexistent.fa"], b"", "io.read_failed: failed to open '/nonexistent.fa': No such file or directory (os error 2)"),
     (["tokenize", "--profile", "x", "-"], b"",
      "tokenizer.invalid_profile: invalid tokenizer profile: 'x'. Expected one of protein-20, protein-20-special, "
      "dna-iupac, dna-iupac-special, rna-iupac, rna-iupac-special"),

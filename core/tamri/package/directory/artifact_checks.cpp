@@ -27,7 +27,7 @@ bool is_checksum_text(std::string_view text) noexcept {
 // Pushes the path error, if any; true when the path passed.
 bool check_relative_path(PackageValidationReport& report, std::string_view field, std::string_view path) {
     const auto checked = validate_package_relative_path(path);
-    if (const auto* error = std::get_if<PackageArtifactError>(&checked)) {
+    if (const auto* error = checked.error()) {
         push_relative_path_error(report, field, *error);
         return false;
     }
@@ -38,7 +38,7 @@ bool check_relative_path(PackageValidationReport& report, std::string_view field
 bool check_opens(PackageValidationReport& report, std::string_view field, std::string_view path,
                  const std::filesystem::path& root) {
     const auto opened = open_package_file(root, path);
-    if (const auto* error = std::get_if<PackageArtifactError>(&opened)) {
+    if (const auto* error = opened.error()) {
         push_artifact_error(report, field, path, *error);
         return false;
     }
@@ -96,16 +96,17 @@ bool validate_artifact_reference(PackageValidationReport& report, std::string_vi
         return check_opens(report, field, path, root) && well_formed;
     }
     auto opened = open_package_file(root, path);
-    if (const auto* error = std::get_if<PackageArtifactError>(&opened)) {
+    if (const auto* error = opened.error()) {
         push_artifact_error(report, field, path, *error);
         return false;
     }
-    const PackageFile& file = std::get<PackageFile>(opened);
+    const PackageFile& file = opened.value();
     Sha256 digest;
-    if (const std::error_code error = read_chunks(file.handle, [&](std::string_view chunk) { digest.update(chunk); })) {
+    if (const std::error_code error =
+            io::read_chunks(file.handle.get(), [&](std::string_view chunk) { digest.update(chunk); })) {
         push_artifact_error(report, field, path,
                             {PackageArtifactError::Kind::read_failed, std::string{path}, file.canonical_path.string(),
-                             os_error_text(error)});
+                             io::os_error_text(error)});
         return false;
     }
     return validate_checksum_match(report, field, *checksum, digest.finish());
@@ -126,11 +127,11 @@ std::optional<std::string> validated_artifact_bytes(PackageValidationReport& rep
         return std::nullopt;
     }
     auto content = read_package_file(root, path);
-    if (const auto* error = std::get_if<PackageArtifactError>(&content)) {
+    if (const auto* error = content.error()) {
         push_artifact_error(report, field, path, *error);
         return std::nullopt;
     }
-    std::string& bytes = std::get<std::string>(content);
+    std::string& bytes = content.value();
     if (checksum && !validate_checksum_match(report, field, *checksum, sha256_bytes_digest(bytes))) {
         return std::nullopt;
     }

@@ -41,7 +41,7 @@ void validate_fixtures(PackageValidationReport& report, std::span<const PackageF
 
 // Why an opened manifest is not read: directories say so as the system would.
 std::string not_regular_reason(mode_t mode) {
-    return S_ISDIR(mode) ? os_error_text(std::make_error_code(std::errc::is_a_directory)) : "not a regular file";
+    return S_ISDIR(mode) ? io::os_error_text(std::make_error_code(std::errc::is_a_directory)) : "not a regular file";
 }
 
 }  // namespace
@@ -54,20 +54,21 @@ std::string manifest_read_error_text(const ManifestReadError& error) {
     return fmt::format("failed to read package manifest '{}': {}", error.path, error.reason);
 }
 
-std::variant<std::string, ManifestReadError> read_package_manifest_file(const std::string& path) {
+Result<std::string, ManifestReadError> read_package_manifest_file(const std::string& path) {
     const auto failed = [&](std::string reason) { return ManifestReadError{path, std::move(reason)}; };
     // Non-blocking, so a FIFO named as the manifest cannot stall the call.
-    FileHandle file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    io::FileHandle file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     struct stat status {};
     if (!file.is_open() || ::fstat(file.get(), &status) != 0) {
-        return failed(os_error_text({errno, std::system_category()}));
+        return failed(io::os_error_text(io::last_error()));
     }
     if (!S_ISREG(status.st_mode)) {
         return failed(not_regular_reason(status.st_mode));
     }
     std::string content;
-    if (const std::error_code error = read_chunks(file, [&](std::string_view chunk) { content.append(chunk); })) {
-        return failed(os_error_text(error));
+    if (const std::error_code error =
+            io::read_chunks(file.get(), [&](std::string_view chunk) { content.append(chunk); })) {
+        return failed(io::os_error_text(error));
     }
     if (text::validate_utf8(content)) {
         return failed("stream did not contain valid UTF-8");
@@ -80,8 +81,9 @@ void validate_referenced_pipeline_config(PackageValidationReport& report, std::s
     if (!validator) {
         return;
     }
-    const std::optional<ReferencedConfigError> error = validator(root / std::filesystem::path{path});
-    if (!error) {
+    const Result<void, ReferencedConfigError> checked = validator(root / std::filesystem::path{path});
+    const ReferencedConfigError* const error = checked.error();
+    if (error == nullptr) {
         return;
     }
     std::string message =

@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace tamri::package {
 
@@ -48,6 +47,6 @@ struct ManifestReadError {
 [[nodiscard]] std::string manifest_read_error_text(const ManifestReadError& error);
 
 // The whole manifest file as UTF-8 text. Opened without blocking; only a regular file is read.
-[[nodiscard]] std::variant<std::string, ManifestReadError> read_package_manifest_file(const std::string& path);
+[[nodiscard]] Result<std::string, ManifestReadError> read_package_manifest_file(const std::string& path);
 
 }  // namespace tamri::package

@@ -46,7 +46,7 @@ void validate_layout_field(PackageValidationReport& report, std::string_view fie
         return;  // required entries are reported by manifest validation
     }
     const auto checked = validate_package_relative_path(value);
-    if (const auto* error = std::get_if<PackageArtifactError>(&checked)) {
+    if (const auto* error = checked.error()) {
         push_issue(report, Code::invalid_asset_path, std::string{field}, artifact_error_text(*error));
     }
 }

@@ -56,8 +56,8 @@ constexpr auto json_schema(std::type_identity<PipelineConfig>) {
 
 namespace {
 
-ConfigResult<PipelineConfig> parse_json_pipeline_config(const std::filesystem::path& config_path,
-                                                        std::string_view contents) {
+Result<PipelineConfig, ReferencedConfigError> parse_json_pipeline_config(const std::filesystem::path& config_path,
+                                                                         std::string_view contents) {
     try {
         return json::decode_record_document<PipelineConfig>(contents);
     } catch (const json::DecodeError& error) {
@@ -67,16 +67,16 @@ ConfigResult<PipelineConfig> parse_json_pipeline_config(const std::filesystem::p
 
 // The configuration's content as UTF-8 text, read below the root without leaving it when the
 // path names a file under the root, which is how artifact validation calls.
-ConfigResult<std::string> read_config_text(const std::filesystem::path& root,
-                                           const std::filesystem::path& config_path) {
+Result<std::string, ReferencedConfigError> read_config_text(const std::filesystem::path& root,
+                                                            const std::filesystem::path& config_path) {
     const std::filesystem::path relative = config_path.lexically_relative(root);
     auto content = read_package_file(root, relative.empty() ? config_path.string() : relative.string());
-    if (auto* error = std::get_if<PackageArtifactError>(&content)) {
+    if (const PackageArtifactError* error = content.error()) {
         const std::string reason =
             error->kind == PackageArtifactError::Kind::read_failed ? error->reason : artifact_error_text(*error);
         return invalid_config(fmt::format("failed to read pipeline config: {}", reason), config_path.string());
     }
-    std::string& text = std::get<std::string>(content);
+    std::string& text = content.value();
     if (const auto invalid = text::validate_utf8(text)) {
         return invalid_config(fmt::format("failed to read pipeline config: stream did not contain valid UTF-8: {}",
                                           text::describe_utf8_error(*invalid)),
@@ -91,8 +91,8 @@ ReferencedConfigError invalid_config(std::string message, std::optional<std::str
     return {std::string{error_code::pipeline_invalid_config}, std::move(message), std::move(location)};
 }
 
-ConfigResult<PipelineConfig> parse_pipeline_config(const std::filesystem::path& config_path,
-                                                   std::string_view contents) {
+Result<PipelineConfig, ReferencedConfigError> parse_pipeline_config(const std::filesystem::path& config_path,
+                                                                    std::string_view contents) {
     const std::string extension = config_path.extension().string();
     if (extension.size() < 2 || text::validate_utf8(extension)) {
         return invalid_config("pipeline config path must have .json or .toml extension", config_path.string());
@@ -109,49 +109,48 @@ ConfigResult<PipelineConfig> parse_pipeline_config(const std::filesystem::path& 
     return invalid_config(fmt::format("unsupported pipeline config extension: {}", lowered), config_path.string());
 }
 
-ConfigResult<std::filesystem::path> canonicalize_pipeline_path(const std::filesystem::path& path) {
+Result<std::filesystem::path, ReferencedConfigError> canonicalize_pipeline_path(const std::filesystem::path& path) {
     std::error_code error;
     std::filesystem::path canonical = std::filesystem::canonical(path, error);
     if (error) {
-        return invalid_config(fmt::format("failed to canonicalize '{}': {}", path.string(), os_error_text(error)),
+        return invalid_config(fmt::format("failed to canonicalize '{}': {}", path.string(), io::os_error_text(error)),
                               path.string());
     }
     return canonical;
 }
 
-std::optional<ReferencedConfigError> validate_pipeline_config_artifact(const std::filesystem::path& root,
-                                                                       const std::filesystem::path& config_path) {
-    auto text = read_config_text(root, config_path);
-    if (auto* error = std::get_if<ReferencedConfigError>(&text)) {
-        return std::move(*error);
+Result<void, ReferencedConfigError> validate_pipeline_config_artifact(const std::filesystem::path& root,
+                                                                      const std::filesystem::path& config_path) {
+    const auto text = read_config_text(root, config_path);
+    if (const ReferencedConfigError* error = text.error()) {
+        return *error;
     }
-    auto parsed = parse_pipeline_config(config_path, std::get<std::string>(text));
-    if (auto* error = std::get_if<ReferencedConfigError>(&parsed)) {
-        return std::move(*error);
+    const auto parsed = parse_pipeline_config(config_path, text.value());
+    if (const ReferencedConfigError* error = parsed.error()) {
+        return *error;
     }
-    const PipelineConfig& config = std::get<PipelineConfig>(parsed);
-    if (auto fields = validate_pipeline_config_fields(config);
-        auto* error = std::get_if<ReferencedConfigError>(&fields)) {
-        return std::move(*error);
+    const PipelineConfig& config = parsed.value();
+    if (const auto fields = validate_pipeline_config_fields(config);
+        const ReferencedConfigError* error = fields.error()) {
+        return *error;
     }
     const std::filesystem::path input{config.input.path};
     if (input.is_absolute()) {
         return invalid_config("package pipeline input.path must be package-relative", "input.path");
     }
-    auto canonical_root = canonicalize_pipeline_path(root);
-    if (auto* error = std::get_if<ReferencedConfigError>(&canonical_root)) {
-        return std::move(*error);
+    const auto canonical_root = canonicalize_pipeline_path(root);
+    if (const ReferencedConfigError* error = canonical_root.error()) {
+        return *error;
     }
     const std::filesystem::path directory = config_path.has_parent_path() ? config_path.parent_path() : ".";
-    auto canonical_input = canonicalize_pipeline_path(directory / input);
-    if (auto* error = std::get_if<ReferencedConfigError>(&canonical_input)) {
-        return std::move(*error);
+    const auto canonical_input = canonicalize_pipeline_path(directory / input);
+    if (const ReferencedConfigError* error = canonical_input.error()) {
+        return *error;
     }
-    if (!is_within_root(std::get<std::filesystem::path>(canonical_input),
-                        std::get<std::filesystem::path>(canonical_root))) {
+    if (!is_within_root(canonical_input.value(), canonical_root.value())) {
         return invalid_config("package pipeline input.path must stay inside the package root", "input.path");
     }
-    return std::nullopt;
+    return {};
 }
 
 PipelineConfigValidator pipeline_config_validator(std::filesystem::path root) {

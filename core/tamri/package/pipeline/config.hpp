@@ -60,15 +60,16 @@ struct PipelineConfig {
 };
 
 // Picks the syntax by the file's extension, "json" or "toml" in any case.
-[[nodiscard]] ConfigResult<PipelineConfig> parse_pipeline_config(const std::filesystem::path& config_path,
-                                                                 std::string_view contents);
+[[nodiscard]] Result<PipelineConfig, ReferencedConfigError> parse_pipeline_config(
+    const std::filesystem::path& config_path, std::string_view contents);
 
 // The canonical absolute form, or "failed to canonicalize '{path}': {io error}".
-[[nodiscard]] ConfigResult<std::filesystem::path> canonicalize_pipeline_path(const std::filesystem::path& path);
+[[nodiscard]] Result<std::filesystem::path, ReferencedConfigError> canonicalize_pipeline_path(
+    const std::filesystem::path& path);
 
 // Reads, parses and checks one configuration file below `root`; its input file must exist inside
 // the root. The first failure wins.
-[[nodiscard]] std::optional<ReferencedConfigError> validate_pipeline_config_artifact(
+[[nodiscard]] Result<void, ReferencedConfigError> validate_pipeline_config_artifact(
     const std::filesystem::path& root, const std::filesystem::path& config_path);
 
 // The validator the Python functions and the tool use: `validate_pipeline_config_artifact` below `root`.

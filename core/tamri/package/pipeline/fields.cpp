@@ -9,46 +9,47 @@
 namespace tamri::package {
 namespace {
 
-std::optional<ReferencedConfigError> first_failure(std::initializer_list<std::optional<ReferencedConfigError>> checks) {
+Result<void, ReferencedConfigError> first_failure(std::initializer_list<Result<void, ReferencedConfigError>> checks) {
     for (const auto& check : checks) {
-        if (check) {
-            return check;
+        if (const ReferencedConfigError* error = check.error()) {
+            return *error;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace
 
-std::optional<ReferencedConfigError> require_non_empty(std::string_view field, std::string_view value) {
+Result<void, ReferencedConfigError> require_non_empty(std::string_view field, std::string_view value) {
     if (!text::is_blank(value)) {
-        return std::nullopt;
+        return {};
     }
     return invalid_config(fmt::format("{} is required", field), std::string{field});
 }
 
-std::optional<ReferencedConfigError> require_value(std::string_view field, std::string_view value,
-                                                   std::string_view expected) {
+Result<void, ReferencedConfigError> require_value(std::string_view field, std::string_view value,
+                                                  std::string_view expected) {
     if (value == expected) {
-        return std::nullopt;
+        return {};
     }
     return invalid_config(fmt::format("{} must be '{}'", field, expected), std::string{field});
 }
 
-std::optional<ReferencedConfigError> validate_padding(std::string_view padding) {
+Result<void, ReferencedConfigError> validate_padding(std::string_view padding) {
     if (padding == "fixed_length" || padding == "no_padding") {
-        return std::nullopt;
+        return {};
     }
     return invalid_config("export.padding must be 'fixed_length' or 'no_padding'", "export.padding");
 }
 
-ConfigResult<ProteinTokenizerProfile> validate_pipeline_config_fields(const PipelineConfig& config) {
+Result<ProteinTokenizerProfile, ReferencedConfigError> validate_pipeline_config_fields(const PipelineConfig& config) {
     // Cheap, side-effect-free checks run together; the first in order wins.
-    if (auto failure = first_failure(
+    if (const auto failure = first_failure(
             {require_non_empty("name", config.name), require_value("input.format", config.input.format, "fasta"),
              require_non_empty("input.path", config.input.path),
-             require_value("normalize.policy", config.normalize.policy, "strip_ascii_whitespace_uppercase")})) {
-        return std::move(*failure);
+             require_value("normalize.policy", config.normalize.policy, "strip_ascii_whitespace_uppercase")});
+        !failure.ok()) {
+        return *failure.error();
     }
     const std::optional<SequenceKind> kind = parse_enum<SequenceKind>(config.validate.kind);
     if (!kind) {
@@ -65,14 +66,14 @@ ConfigResult<ProteinTokenizerProfile> validate_pipeline_config_fields(const Pipe
                                           config.tokenize.profile),
                               "validate.kind");
     }
-    if (auto failure = require_value("export.format", config.export_.format, "model-input-json")) {
-        return std::move(*failure);
+    if (const auto failure = require_value("export.format", config.export_.format, "model-input-json"); !failure.ok()) {
+        return *failure.error();
     }
     if (config.export_.max_length == 0) {
         return invalid_config("export.max_length must be greater than zero", "export.max_length");
     }
-    if (auto failure = validate_padding(config.export_.padding)) {
-        return std::move(*failure);
+    if (const auto failure = validate_padding(config.export_.padding); !failure.ok()) {
+        return *failure.error();
     }
     return *profile;
 }

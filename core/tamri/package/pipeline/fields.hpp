@@ -11,13 +11,14 @@
 namespace tamri::package {
 
 // "{field} is required" when the value is blank.
-[[nodiscard]] std::optional<ReferencedConfigError> require_non_empty(std::string_view field, std::string_view value);
+[[nodiscard]] Result<void, ReferencedConfigError> require_non_empty(std::string_view field, std::string_view value);
 // "{field} must be '{expected}'" unless the value is exactly `expected`.
-[[nodiscard]] std::optional<ReferencedConfigError> require_value(std::string_view field, std::string_view value,
-                                                                 std::string_view expected);
-[[nodiscard]] std::optional<ReferencedConfigError> validate_padding(std::string_view padding);
+[[nodiscard]] Result<void, ReferencedConfigError> require_value(std::string_view field, std::string_view value,
+                                                                std::string_view expected);
+[[nodiscard]] Result<void, ReferencedConfigError> validate_padding(std::string_view padding);
 
 // The tokenizer profile of a configuration whose every field is acceptable.
-[[nodiscard]] ConfigResult<ProteinTokenizerProfile> validate_pipeline_config_fields(const PipelineConfig& config);
+[[nodiscard]] Result<ProteinTokenizerProfile, ReferencedConfigError> validate_pipeline_config_fields(
+    const PipelineConfig& config);
 
 }  // namespace tamri::package

@@ -59,8 +59,8 @@ const std::optional<std::string>& value_of(const PipelineConfigValues& values, s
 }
 
 // Stores one "key = value" line under the current section.
-std::optional<ReferencedConfigError> store_line(PipelineConfigValues& values, std::string_view section,
-                                                std::string_view line) {
+Result<void, ReferencedConfigError> store_line(PipelineConfigValues& values, std::string_view section,
+                                               std::string_view line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) {
         return invalid_config(fmt::format("invalid pipeline config TOML line: {}", line), std::nullopt);
@@ -75,11 +75,11 @@ std::optional<ReferencedConfigError> store_line(PipelineConfigValues& values, st
         return invalid_config(fmt::format("duplicate field '{}'", key), key);
     }
     values[*index] = std::string{plain_value(line.substr(equals + 1))};
-    return std::nullopt;
+    return {};
 }
 
 // Walks the lines, filling `values`; the first failure ends the walk.
-std::optional<ReferencedConfigError> read_values(std::string_view contents, PipelineConfigValues& values) {
+Result<void, ReferencedConfigError> read_values(std::string_view contents, PipelineConfigValues& values) {
     std::string_view section;
     while (!contents.empty()) {
         const std::size_t end = std::min(contents.find('\n'), contents.size());
@@ -95,26 +95,26 @@ std::optional<ReferencedConfigError> read_values(std::string_view contents, Pipe
             }
             continue;
         }
-        if (auto failure = store_line(values, section, line)) {
+        if (auto failure = store_line(values, section, line); !failure.ok()) {
             return failure;
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 template <class T>
-bool take(ConfigResult<T>&& result, T& target, std::optional<ReferencedConfigError>& failure) {
-    if (auto* error = std::get_if<ReferencedConfigError>(&result)) {
-        failure = std::move(*error);
+bool take(Result<T, ReferencedConfigError>&& result, T& target, std::optional<ReferencedConfigError>& failure) {
+    if (const ReferencedConfigError* error = result.error()) {
+        failure = *error;
         return false;
     }
-    target = std::get<T>(std::move(result));
+    target = std::move(result).value();
     return true;
 }
 
 }  // namespace
 
-ConfigResult<std::string> required_value(const PipelineConfigValues& values, std::string_view key) {
+Result<std::string, ReferencedConfigError> required_value(const PipelineConfigValues& values, std::string_view key) {
     const auto& value = value_of(values, key);
     if (!value) {
         return invalid_config(fmt::format("{} is required", key), std::string{key});
@@ -122,7 +122,7 @@ ConfigResult<std::string> required_value(const PipelineConfigValues& values, std
     return *value;
 }
 
-ConfigResult<std::size_t> parse_usize(const PipelineConfigValues& values) {
+Result<std::size_t, ReferencedConfigError> parse_usize(const PipelineConfigValues& values) {
     constexpr std::string_view key = "export.max_length";
     const auto& value = value_of(values, key);
     if (!value) {
@@ -134,7 +134,7 @@ ConfigResult<std::size_t> parse_usize(const PipelineConfigValues& values) {
     return invalid_config("export.max_length must be an unsigned integer", std::string{key});
 }
 
-ConfigResult<std::optional<std::uint8_t>> parse_optional_u8(const PipelineConfigValues& values) {
+Result<std::optional<std::uint8_t>, ReferencedConfigError> parse_optional_u8(const PipelineConfigValues& values) {
     constexpr std::string_view key = "export.pad_token_id";
     const auto& value = value_of(values, key);
     if (!value) {
@@ -147,10 +147,10 @@ ConfigResult<std::optional<std::uint8_t>> parse_optional_u8(const PipelineConfig
     return std::optional<std::uint8_t>{static_cast<std::uint8_t>(*number)};
 }
 
-ConfigResult<PipelineConfig> parse_toml_pipeline_config(std::string_view contents) {
+Result<PipelineConfig, ReferencedConfigError> parse_toml_pipeline_config(std::string_view contents) {
     PipelineConfigValues values;
-    if (auto failure = read_values(contents, values)) {
-        return std::move(*failure);
+    if (const auto read = read_values(contents, values); !read.ok()) {
+        return *read.error();
     }
     std::optional<ReferencedConfigError> failure;
     std::string schema_version;

@@ -26,13 +26,15 @@ inline constexpr std::array<std::string_view, 11> pipeline_config_keys = {
 using PipelineConfigValues = std::array<std::optional<std::string>, pipeline_config_keys.size()>;
 
 // `contents` must be valid UTF-8 (the artifact reader checks it first).
-[[nodiscard]] ConfigResult<PipelineConfig> parse_toml_pipeline_config(std::string_view contents);
+[[nodiscard]] Result<PipelineConfig, ReferencedConfigError> parse_toml_pipeline_config(std::string_view contents);
 
 // The value of a required key, or "{key} is required".
-[[nodiscard]] ConfigResult<std::string> required_value(const PipelineConfigValues& values, std::string_view key);
+[[nodiscard]] Result<std::string, ReferencedConfigError> required_value(const PipelineConfigValues& values,
+                                                                        std::string_view key);
 // "export.max_length": decimal, an optional "+", no overflow.
-[[nodiscard]] ConfigResult<std::size_t> parse_usize(const PipelineConfigValues& values);
+[[nodiscard]] Result<std::size_t, ReferencedConfigError> parse_usize(const PipelineConfigValues& values);
 // "export.pad_token_id": absent, or decimal within 0–255.
-[[nodiscard]] ConfigResult<std::optional<std::uint8_t>> parse_optional_u8(const PipelineConfigValues& values);
+[[nodiscard]] Result<std::optional<std::uint8_t>, ReferencedConfigError> parse_optional_u8(
+    const PipelineConfigValues& values);
 
 }  // namespace tamri::package

@@ -3,11 +3,12 @@
 // What a pipeline-configuration validator returns: the package walk turns a failure into one issue
 // of the report, so the validator's interface lives with the report, below both its users.
 
+#include "tamri/base/result.hpp"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <variant>
 
 namespace tamri::package {
 
@@ -20,11 +21,8 @@ struct ReferencedConfigError {
     friend bool operator==(const ReferencedConfigError&, const ReferencedConfigError&) = default;
 };
 
-template <class T>
-using ConfigResult = std::variant<T, ReferencedConfigError>;
-
 // Checks one configuration file, given as the root joined with its relative path. An empty
 // function checks nothing.
-using PipelineConfigValidator = std::function<std::optional<ReferencedConfigError>(const std::filesystem::path&)>;
+using PipelineConfigValidator = std::function<Result<void, ReferencedConfigError>(const std::filesystem::path&)>;
 
 }  // namespace tamri::package
