@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tamri/base/codes.hpp"
 #include "tamri/base/diagnostic.hpp"
 
 #include <fmt/format.h>
@@ -25,12 +26,6 @@ enum class ExitStatus : int { success = 0, findings = 1, failure = 2 };
 
 // The chosen subcommand, set while the command line is parsed and run once all of it is accepted.
 using Command = std::function<ExitStatus()>;
-
-// Codes of the tool's own failures; the core's failures keep their codes.
-namespace tool_error_code {
-inline constexpr std::string_view invalid_arguments = "cli.invalid_arguments";
-inline constexpr std::string_view io_write_failed = "io.write_failed";
-}  // namespace tool_error_code
 
 // A failure of the tool itself: an unusable command line, an output or manifest that cannot be
 // written or read. Never has a location.

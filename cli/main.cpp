@@ -1,7 +1,7 @@
 #include "command.hpp"
 #include "commands.hpp"
 
-#include "tamri/workflow/output.hpp"
+#include "tamri/base/version.hpp"
 
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
@@ -54,14 +54,14 @@ ExitStatus run(int argc, char** argv) {
             app.exit(error);  // --help or --version
             return ExitStatus::success;
         }
-        return report_failure(tool_error_code::invalid_arguments, error.what());
+        return report_failure(code::cli_invalid_arguments, error.what());
     }
     try {
         return command();
     } catch (const Diagnostic& failure) {
         return report_failure(failure.code(), failure.message(), failure.location());
     } catch (const std::bad_alloc&) {
-        return report_failure("internal.out_of_memory", "out of memory");
+        return report_failure(code::internal_out_of_memory, "out of memory");
     }
 }
 

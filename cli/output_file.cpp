@@ -30,7 +30,7 @@ io::FileHandle create_temporary_beside(const std::string& path, std::string& tem
     buffer.push_back('\0');
     io::FileHandle file{::mkstemp(buffer.data())};
     if (!file.is_open()) {
-        throw ToolError{tool_error_code::io_write_failed, system_failure_text("create", path, errno)};
+        throw ToolError{code::io_write_failed, system_failure_text("create", path, errno)};
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -74,10 +74,10 @@ void Output::commit() {
     }
     fd_ = -1;
     if (const std::error_code error = temp_file_.close()) {
-        throw ToolError{tool_error_code::io_write_failed, system_failure_text("write", path_, error.value())};
+        throw ToolError{code::io_write_failed, system_failure_text("write", path_, error.value())};
     }
     if (::rename(temp_path_.c_str(), path_.c_str()) != 0) {
-        throw ToolError{tool_error_code::io_write_failed, system_failure_text("rename onto", path_, errno)};
+        throw ToolError{code::io_write_failed, system_failure_text("rename onto", path_, errno)};
     }
     temp_path_.clear();
 }
@@ -89,8 +89,7 @@ void Output::flush() {
 
 void Output::write_through(std::string_view bytes) {
     if (const std::error_code error = io::write_all(fd_, bytes)) {
-        throw ToolError{tool_error_code::io_write_failed,
-                        system_failure_text("write", display_name(path_), error.value())};
+        throw ToolError{code::io_write_failed, system_failure_text("write", display_name(path_), error.value())};
     }
 }
 

@@ -23,7 +23,7 @@ struct ManifestPaths {
 std::string read_manifest(const std::string& path) {
     auto text = package::read_package_manifest_file(path);
     if (const auto* error = text.error()) {
-        throw ToolError{error_code::io_read_failed, package::manifest_read_error_text(*error)};
+        throw ToolError{code::io_read_failed, package::manifest_read_error_text(*error)};
     }
     return std::move(text).value();
 }

@@ -38,8 +38,8 @@ inline void require_utf8(std::string_view text) {
     require(is_utf8(text));
 }
 
-inline void require_catalogued(std::string_view code) {
-    require(std::find(error_code::catalogue.begin(), error_code::catalogue.end(), code) != error_code::catalogue.end());
+inline void require_catalogued(std::string_view text, code::Emitter emitter = code::Emitter::core_failure) {
+    require(code::is_catalogued(text, emitter));
 }
 
 // A failure's code is one of the table's and its message is text.

@@ -74,7 +74,8 @@ inline std::optional<std::string> pipeline_config_toml(const package::PipelineCo
 }
 
 inline void require_well_formed(const package::ReferencedConfigError& error) {
-    require(error.code == error_code::pipeline_invalid_config);
+    require(error.code == code::pipeline_invalid_config);
+    require_catalogued(error.code, code::Emitter::report_issue);
     require_utf8(error.message);
     if (error.location) {
         require_utf8(*error.location);

@@ -1,9 +1,12 @@
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/fasta/kind_validation.hpp"
 #include "tamri/model_input/model_input.hpp"
+#include "tamri/package/report/report.hpp"
 #include "tamri/tokenizer/types.hpp"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace tamri {
 namespace {
@@ -80,6 +83,17 @@ TEST(Diagnostics, CodesAreFixedTextsAndWhatIsTheCode) {
     const TamriError error = TamriError::missing_sequence("x", 1, 0);
     EXPECT_EQ(error.code().data(), TamriError::missing_sequence("y", 2, 1).code().data());
     EXPECT_STREQ(error.what(), "fasta.missing_sequence");
+}
+
+TEST(CodeCatalogue, HoldsEachCodeOnceAndEveryPackageIssueCode) {
+    std::set<std::string_view> seen;
+    for (const code::CatalogueEntry& entry : code::catalogue) {
+        EXPECT_TRUE(seen.insert(entry.code).second) << entry.code;
+    }
+    for (const std::string_view text : enum_texts<package::PackageValidationIssueCode>) {
+        EXPECT_TRUE(code::is_catalogued(text, code::Emitter::report_issue)) << text;
+    }
+    EXPECT_FALSE(code::is_catalogued(code::io_write_failed, code::Emitter::core_failure));
 }
 
 }  // namespace

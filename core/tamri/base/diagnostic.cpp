@@ -18,16 +18,15 @@ template <class... Fs>
 Overloaded(Fs...) -> Overloaded<Fs...>;
 
 constexpr std::array<std::string_view, std::variant_size_v<TamriError::Variant>> fasta_codes{
-    error_code::fasta_empty_input, error_code::fasta_missing_identifier, error_code::fasta_missing_header,
-    error_code::fasta_missing_sequence};
+    code::fasta_empty_input, code::fasta_missing_identifier, code::fasta_missing_header, code::fasta_missing_sequence};
 
 constexpr std::array<std::string_view, std::variant_size_v<ModelInputBuildError::Variant>> model_input_codes{
-    error_code::model_input_invalid_policy, error_code::workflow_invalid_input_hash,
-    error_code::model_input_invalid_sequence, error_code::model_input_invalid_sequence};
+    code::model_input_invalid_policy, code::workflow_invalid_input_hash, code::model_input_invalid_sequence,
+    code::model_input_invalid_sequence};
 
 constexpr std::array<std::string_view, std::variant_size_v<ArgumentError::Variant>> argument_codes{
-    error_code::sequence_invalid_kind, error_code::tokenizer_invalid_profile, error_code::model_input_invalid_policy,
-    error_code::model_input_invalid_sequence};
+    code::sequence_invalid_kind, code::tokenizer_invalid_profile, code::model_input_invalid_policy,
+    code::model_input_invalid_sequence};
 
 }  // namespace
 
@@ -73,7 +72,7 @@ std::string_view FastaReadError::code() const noexcept {
     if (const auto* fasta = std::get_if<TamriError>(&variant_)) {
         return fasta->code();
     }
-    return error_code::io_read_failed;
+    return code::io_read_failed;
 }
 
 std::string FastaReadError::message() const {

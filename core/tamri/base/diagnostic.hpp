@@ -1,6 +1,10 @@
 #pragma once
 
-#include <array>
+// Failures that stop an operation: the one `Diagnostic` interface (code, message, location) and the
+// core's error types. Their codes come from the catalogue in codes.hpp.
+
+#include "tamri/base/codes.hpp"
+
 #include <cstdint>
 #include <exception>
 #include <optional>
@@ -10,43 +14,6 @@
 #include <variant>
 
 namespace tamri {
-
-// Every code a failure can carry, declared in one place.
-namespace error_code {
-inline constexpr std::string_view fasta_empty_input = "fasta.empty_input";
-inline constexpr std::string_view fasta_missing_identifier = "fasta.missing_identifier";
-inline constexpr std::string_view fasta_missing_header = "fasta.missing_header";
-inline constexpr std::string_view fasta_missing_sequence = "fasta.missing_sequence";
-inline constexpr std::string_view io_read_failed = "io.read_failed";
-inline constexpr std::string_view model_input_invalid_policy = "model_input.invalid_policy";
-inline constexpr std::string_view model_input_invalid_sequence = "model_input.invalid_sequence";
-inline constexpr std::string_view workflow_invalid_input_hash = "workflow.invalid_input_hash";
-inline constexpr std::string_view tokenizer_invalid_profile = "tokenizer.invalid_profile";
-inline constexpr std::string_view tokenizer_invalid_vocabulary = "tokenizer.invalid_vocabulary";
-inline constexpr std::string_view sequence_invalid_kind = "sequence.invalid_kind";
-inline constexpr std::string_view json_invalid = "json.invalid";
-inline constexpr std::string_view json_serialization_failed = "json.serialization_failed";
-// Report issues, never raised.
-inline constexpr std::string_view pipeline_invalid_config = "pipeline.invalid_config";
-
-// All of the above, for checks that a code comes from this table.
-inline constexpr std::array catalogue = {
-    fasta_empty_input,
-    fasta_missing_identifier,
-    fasta_missing_header,
-    fasta_missing_sequence,
-    io_read_failed,
-    model_input_invalid_policy,
-    model_input_invalid_sequence,
-    workflow_invalid_input_hash,
-    tokenizer_invalid_profile,
-    tokenizer_invalid_vocabulary,
-    sequence_invalid_kind,
-    json_invalid,
-    json_serialization_failed,
-    pipeline_invalid_config,
-};
-}  // namespace error_code
 
 // Where in the FASTA input a failure was found; either field may be absent on its own.
 struct DiagnosticLocation {

@@ -40,7 +40,7 @@ public:
     // The JSON layer's own description, position included.
     [[nodiscard]] const std::string& detail() const noexcept { return detail_; }
     // "json.invalid"
-    [[nodiscard]] std::string_view code() const noexcept override { return error_code::json_invalid; }
+    [[nodiscard]] std::string_view code() const noexcept override { return code::json_invalid; }
     // "invalid JSON: {detail}"
     [[nodiscard]] std::string message() const override;
     [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }

@@ -58,7 +58,7 @@ void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary) {
 }
 
 std::string_view TokenizerError::code() const noexcept {
-    return error_code::tokenizer_invalid_vocabulary;
+    return code::tokenizer_invalid_vocabulary;
 }
 
 std::string TokenizerError::message() const {

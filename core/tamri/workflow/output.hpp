@@ -18,11 +18,6 @@ namespace json {
 class JsonWriter;
 }
 
-inline constexpr std::string_view tamri_core_version = TAMRI_VERSION;
-
-// The one code of readiness issues.
-inline constexpr std::string_view not_model_ready_code = "sequence.not_model_ready";
-
 // The profile's base vocabulary as the provenance reports it ("-special" profiles report their base).
 struct WorkflowTokenizerMetadata {
     std::string name;

@@ -2,6 +2,7 @@
 
 #include "tamri/base/choice.hpp"
 #include "tamri/base/diagnostic.hpp"
+#include "tamri/base/version.hpp"
 #include "tamri/digest/stable_hash.hpp"
 #include "tamri/json/index.hpp"
 #include "tamri/json/writer.hpp"
@@ -64,7 +65,7 @@ std::optional<SequenceWorkflowReadinessIssue> readiness_issue(const TokenizedPro
     } else {
         return std::nullopt;
     }
-    return SequenceWorkflowReadinessIssue{std::string{not_model_ready_code}, record.id, warnings, errors,
+    return SequenceWorkflowReadinessIssue{std::string{code::sequence_not_model_ready}, record.id, warnings, errors,
                                           std::move(message)};
 }
 

@@ -88,7 +88,7 @@ Result<std::string, ReferencedConfigError> read_config_text(const std::filesyste
 }  // namespace
 
 ReferencedConfigError invalid_config(std::string message, std::optional<std::string> location) {
-    return {std::string{error_code::pipeline_invalid_config}, std::move(message), std::move(location)};
+    return {std::string{code::pipeline_invalid_config}, std::move(message), std::move(location)};
 }
 
 Result<PipelineConfig, ReferencedConfigError> parse_pipeline_config(const std::filesystem::path& config_path,

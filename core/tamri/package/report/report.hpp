@@ -3,6 +3,7 @@
 // The package validation report: every finding of manifest and artifact validation, in the order
 // found. Built by appending only; `valid` is set by whoever finishes the report.
 
+#include "tamri/base/codes.hpp"
 #include "tamri/base/enum_table.hpp"
 
 #include <fmt/format.h>
@@ -31,19 +32,19 @@ enum class PackageValidationIssueCode : std::uint8_t {
 
 [[nodiscard]] constexpr EnumTable<PackageValidationIssueCode, 13> enum_table(PackageValidationIssueCode) noexcept {
     using enum PackageValidationIssueCode;
-    return {{{{required_field, "required_field"},
-              {missing_fixture, "missing_fixture"},
-              {duplicate_fixture_name, "duplicate_fixture_name"},
-              {invalid_shape, "invalid_shape"},
-              {invalid_checksum_format, "invalid_checksum_format"},
-              {checksum_mismatch, "checksum_mismatch"},
-              {invalid_asset_path, "invalid_asset_path"},
-              {asset_read_failed, "asset_read_failed"},
-              {layout_mismatch, "layout_mismatch"},
-              {invalid_pipeline_config, "invalid_pipeline_config"},
-              {invalid_tokenizer_config, "invalid_tokenizer_config"},
-              {invalid_vocab_config, "invalid_vocab_config"},
-              {unsupported_runtime_backend, "unsupported_runtime_backend"}}}};
+    return {{{{required_field, code::package_issue::required_field},
+              {missing_fixture, code::package_issue::missing_fixture},
+              {duplicate_fixture_name, code::package_issue::duplicate_fixture_name},
+              {invalid_shape, code::package_issue::invalid_shape},
+              {invalid_checksum_format, code::package_issue::invalid_checksum_format},
+              {checksum_mismatch, code::package_issue::checksum_mismatch},
+              {invalid_asset_path, code::package_issue::invalid_asset_path},
+              {asset_read_failed, code::package_issue::asset_read_failed},
+              {layout_mismatch, code::package_issue::layout_mismatch},
+              {invalid_pipeline_config, code::package_issue::invalid_pipeline_config},
+              {invalid_tokenizer_config, code::package_issue::invalid_tokenizer_config},
+              {invalid_vocab_config, code::package_issue::invalid_vocab_config},
+              {unsupported_runtime_backend, code::package_issue::unsupported_runtime_backend}}}};
 }
 
 struct PackageValidationIssue {
