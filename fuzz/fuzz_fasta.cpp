@@ -36,7 +36,7 @@ using Outcome = std::variant<std::vector<tamri::ProteinSequence>, Failure>;
 
 // Which parts of a location each code carries, and that its line lies inside the input.
 void require_location_fits(const Failure& failure, std::string_view bytes) {
-    namespace code = tamri::error_code;
+    namespace code = tamri::code;
     const auto& location = failure.location;
     if (failure.code == code::fasta_empty_input || failure.code == code::io_read_failed) {
         require(!location.has_value());

@@ -28,7 +28,7 @@ void require_consistent(const package::PackageValidationReport& report) {
     require(report.issues.size() == report.structured_issues.size());
     for (std::size_t k = 0; k < report.issues.size(); ++k) {
         require(report.issues[k] == report.structured_issues[k].message);
-        tamri::fuzz::require_catalogued(enum_text(report.structured_issues[k].code),
+        tamri::fuzz::require_catalogued(tamri::enum_text(report.structured_issues[k].code),
                                         tamri::code::Emitter::report_issue);
     }
     require_utf8(to_json(report));

@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view path = *input;
     const auto checked = tamri::package::validate_package_relative_path(path);
     const std::optional<Kind> expected = expected_refusal(path);
-    const auto* error = std::get_if<tamri::package::PackageArtifactError>(&checked);
+    const auto* error = checked.error();
     require(expected.has_value() == (error != nullptr));
     if (error == nullptr) {
         require(stays_below("/package/root", path));

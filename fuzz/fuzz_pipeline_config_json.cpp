@@ -18,13 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     auto parsed = tamri::package::parse_pipeline_config("pipeline.json", *input);
-    if (const auto* error = std::get_if<tamri::package::ReferencedConfigError>(&parsed)) {
+    if (const auto* error = parsed.error()) {
         tamri::fuzz::require_well_formed(*error);
         tamri::fuzz::require(error->location == "pipeline.json");
         tamri::fuzz::require(error->message.starts_with("invalid pipeline config JSON: "));
         tamri::fuzz::require_position_suffix(error->message);
         return 0;
     }
-    tamri::fuzz::require_round_trips(std::get<tamri::package::PipelineConfig>(parsed));
+    tamri::fuzz::require_round_trips(parsed.value());
     return 0;
 }

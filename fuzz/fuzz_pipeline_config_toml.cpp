@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     auto parsed = tamri::package::parse_toml_pipeline_config(*input);
-    if (const auto* error = std::get_if<tamri::package::ReferencedConfigError>(&parsed)) {
+    if (const auto* error = parsed.error()) {
         tamri::fuzz::require_well_formed(*error);
         return 0;
     }
-    tamri::fuzz::require_round_trips(std::get<tamri::package::PipelineConfig>(parsed));
+    tamri::fuzz::require_round_trips(parsed.value());
     return 0;
 }

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         config = tamri::parse_protein_tokenizer_config(*input);
     } catch (const tamri::json::DecodeError& error) {
         tamri::fuzz::require_well_formed(error);
-        require(error.code() == tamri::error_code::json_invalid);
+        require(error.code() == tamri::code::json_invalid);
         tamri::fuzz::require_position_suffix(error.detail());
         return 0;
     }

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vocabulary = tamri::load_vocab_json(*input);
     } catch (const tamri::TokenizerError& error) {
         tamri::fuzz::require_well_formed(error);
-        require(error.code() == tamri::error_code::tokenizer_invalid_vocabulary);
+        require(error.code() == tamri::code::tokenizer_invalid_vocabulary);
         require(error.message().starts_with("invalid vocabulary JSON: "));
         tamri::fuzz::require_position_suffix(error.parser_message());
         return 0;

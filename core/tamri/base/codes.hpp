@@ -95,8 +95,8 @@ inline constexpr std::array catalogue = {
 
 // Whether `text` is a code of the table emitted the given way.
 [[nodiscard]] constexpr bool is_catalogued(std::string_view text, Emitter emitter) noexcept {
-    return std::ranges::any_of(catalogue,
-                               [&](const CatalogueEntry& entry) { return entry.code == text && entry.emitter == emitter; });
+    return std::ranges::any_of(
+        catalogue, [&](const CatalogueEntry& entry) { return entry.code == text && entry.emitter == emitter; });
 }
 
 }  // namespace tamri::code
