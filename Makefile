@@ -1,10 +1,11 @@
-# The front door: `make demo` runs the example on bundled data, `make test` runs every test.
+# The front door: `make demo` runs the example on bundled data, `make test` runs every test,
+# `make check` the quick inner loop (release build, C++ and Python suites).
 BUILD_DIR ?= build/release
 SANITIZE_DIR ?= build/sanitize
 PYTHON ?= /usr/bin/python3
 GENERATOR := -G Ninja
 
-.PHONY: all deps build demo test bench fuzz install format format-check clean
+.PHONY: all deps build demo check test bench fuzz install format format-check clean
 
 all: build
 
@@ -18,8 +19,11 @@ build: deps
 demo: build
 	PYTHONPATH=$(BUILD_DIR)/python TAMRI_CLI=$(BUILD_DIR)/cli/tamri $(PYTHON) examples/demo.py examples/data/demo.fasta examples/package/manifest.json
 
+check: deps
+	PYTHON=$(PYTHON) scripts/run-tests.sh --release-only
+
 test: deps
-	scripts/run-tests.sh
+	PYTHON=$(PYTHON) scripts/run-tests.sh
 
 bench:
 	scripts/install-deps.sh --bench

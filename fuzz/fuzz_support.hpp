@@ -30,7 +30,7 @@ inline void require(bool invariant) {
 }
 
 inline bool is_utf8(std::string_view text) {
-    return !text::validate_utf8(text).has_value();
+    return !text::first_utf8_error(text).has_value();
 }
 
 // Reports and messages go to Python as str, so they must be UTF-8 whatever the input was.

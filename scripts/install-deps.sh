@@ -3,12 +3,14 @@
 # tools the benchmarks compare against. Idempotent: when every package is present it only checks
 # and returns.
 set -euo pipefail
+# shellcheck source=scripts/toolchain.sh
+source "$(dirname "$0")/toolchain.sh"
 
 packages=(
-  build-essential g++ clang clang-format cmake ninja-build make pkg-config git
+  build-essential g++ "${CLANG_PACKAGES[@]}" cmake ninja-build make pkg-config git
   python3 python3-dev python3-pytest python3-hypothesis python3-numpy
   rapidjson-dev libfmt-dev libssl-dev libcli11-dev zlib1g-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   hyperfine time
 )
 if [ "${1:-}" = "--bench" ]; then

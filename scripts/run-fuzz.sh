@@ -6,13 +6,15 @@
 # FUZZ_CORPUS_DIR moves the working corpus. Crashing inputs land in build/fuzz/artifacts/<name>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/toolchain.sh
+source scripts/toolchain.sh
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-180}
 FUZZ_DIR=build/fuzz
 FUZZ_CORPUS_DIR=${FUZZ_CORPUS_DIR:-$FUZZ_DIR/corpus}
 FUZZ_TARGETS=${FUZZ_TARGETS:-$(cd fuzz && ls fuzz_*.cpp | sed 's/^fuzz_//; s/\.cpp$//')}
 
-cmake -S . -B "$FUZZ_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$FUZZ_DIR" -G Ninja -DCMAKE_CXX_COMPILER="$CLANG_CXX" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAMRI_BUILD_FUZZ=ON -DTAMRI_SANITIZE=ON -DTAMRI_BUILD_TESTS=OFF -DTAMRI_BUILD_PYTHON=OFF -DTAMRI_WERROR=ON
 cmake --build "$FUZZ_DIR"
 

@@ -43,7 +43,7 @@ class Utf8Validation : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8Validation, ReportsTheFirstMaximalInvalidSubpart) {
     const Utf8Case& c = GetParam();
-    const std::optional<Utf8Error> error = validate_utf8(c.bytes);
+    const std::optional<Utf8Error> error = first_utf8_error(c.bytes);
     EXPECT_EQ(error, c.error);
     if (error) {
         EXPECT_EQ(describe_utf8_error(*error), c.description);

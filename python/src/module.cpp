@@ -56,13 +56,15 @@ PyObject* build_module() {
     return module.release();
 }
 
-struct ModuleState {
+// The module object this process created, kept for later initializations, and the interpreter
+// it belongs to.
+struct LoadedModule {
     PyObject* module = nullptr;
     std::int64_t interpreter_id = -1;
 };
 
 PyObject* initialize_module() {
-    static ModuleState state;
+    static LoadedModule state;
     const std::int64_t interpreter_id = PyInterpreterState_GetID(PyInterpreterState_Get());
     if (interpreter_id == -1) {
         return nullptr;

@@ -252,7 +252,6 @@ def installed_interpreters():
     for directory in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/bin", "/usr/local/bin"]:
         if "shims" not in directory:
             candidates.update(glob.glob(os.path.join(directory, "python3.1[1-9]")))
-    candidates.update(glob.glob("/root/.pyenv/versions/3.1[1-9]*/bin/python3.1[1-9]"))
     return sorted({os.path.realpath(path) for path in candidates if os.access(path, os.X_OK)})
 
 

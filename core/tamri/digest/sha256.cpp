@@ -170,10 +170,10 @@ public:
         return Double(std::get<double>(*number));
     }
     bool String(const char* data, rapidjson::SizeType length, bool copy) {
-        return !text::validate_utf8({data, length}) && document_.String(data, length, copy);
+        return !text::first_utf8_error({data, length}) && document_.String(data, length, copy);
     }
     bool Key(const char* data, rapidjson::SizeType length, bool copy) {
-        return !text::validate_utf8({data, length}) && document_.Key(data, length, copy);
+        return !text::first_utf8_error({data, length}) && document_.Key(data, length, copy);
     }
     bool StartObject() { return document_.StartObject(); }
     bool EndObject(rapidjson::SizeType count) { return document_.EndObject(count); }

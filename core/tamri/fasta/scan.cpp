@@ -71,7 +71,7 @@ std::string_view next_line(std::string_view text, std::size_t& position) noexcep
 
 // Decodes a sequence line holding non-ASCII bytes and hands its text to the sink.
 void push_non_ascii_sequence_line(std::string_view bytes, std::uint64_t line_number, FastaRecordSink& sink) {
-    if (const std::optional<text::Utf8Error> error = text::validate_utf8(bytes)) {
+    if (const std::optional<text::Utf8Error> error = text::first_utf8_error(bytes)) {
         throw invalid_utf8_error(line_number, *error);
     }
     // A line of Unicode white space alone adds nothing; the sink only takes non-empty lines.
@@ -116,7 +116,7 @@ std::optional<std::string_view> fasta_id_bytes_with_ascii(std::string_view heade
         }
         return header_rest.substr(begin, end - begin);
     }
-    if (text::validate_utf8(header_rest)) {
+    if (text::first_utf8_error(header_rest)) {
         return std::nullopt;
     }
     const std::string_view rest = text::trim_unicode_white_space(header_rest);

@@ -155,7 +155,7 @@ private:
     // RapidJSON 1.1 decodes an escaped lone trailing surrogate (\udc00) into bytes that are not
     // UTF-8; such a string is refused at its closing quote.
     bool text(EventKind kind, std::string_view value) {
-        if (!text::is_ascii(value) && text::validate_utf8(value)) {
+        if (!text::is_ascii(value) && text::first_utf8_error(value)) {
             return refuse("lone leading surrogate in hex escape", stream_.Tell() - 1);
         }
         push(kind).text = value;

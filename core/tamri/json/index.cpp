@@ -83,7 +83,7 @@ void JsonIndex::check_non_ascii_string(std::size_t offset, std::string_view valu
     if (failure_) {
         return;
     }
-    if (const std::optional<text::Utf8Error> error = text::validate_utf8(value)) {
+    if (const std::optional<text::Utf8Error> error = text::first_utf8_error(value)) {
         failure_ = fmt::format("string at byte {} is not valid UTF-8: {}", offset, text::describe_utf8_error(*error));
     }
 }

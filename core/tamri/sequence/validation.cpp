@@ -152,7 +152,7 @@ void validate_unicode_record_in_place(std::string& sequence, SequenceKind kind,
 
 void for_each_normalized_residue(std::string_view normalized, std::vector<ResidueIssue>& warnings,
                                  std::vector<ResidueIssue>& errors) {
-    const bool by_character = !text::is_ascii(normalized) && !text::validate_utf8(normalized).has_value();
+    const bool by_character = !text::is_ascii(normalized) && !text::first_utf8_error(normalized).has_value();
     if (by_character) {
         classify_protein_characters(normalized, warnings, errors);
     } else {
@@ -188,7 +188,7 @@ ValidatedSequence validate_protein_sequence_owned(std::string id, std::string se
         // Byte normalization drops only ASCII bytes, so the sequence stays non-ASCII; it may
         // however join the halves of a character, which is why UTF-8 is checked afterwards.
         normalize_bytes_in_place(sequence);
-        if (!text::validate_utf8(sequence).has_value()) {
+        if (!text::first_utf8_error(sequence).has_value()) {
             classify_protein_characters(sequence, result.warnings, result.errors);
         } else {
             classify_protein_bytes(sequence, result.warnings, result.errors);
@@ -230,7 +230,7 @@ ValidatedSequenceRecord validate_sequence_record(std::string id, std::string seq
                 on_issue);
         }
     } else {
-        if (text::validate_utf8(sequence).has_value()) {
+        if (text::first_utf8_error(sequence).has_value()) {
             // Decoding assumes valid UTF-8; a C++ caller may hand over anything.
             sequence = text::decode_utf8_lossy(sequence);
         }

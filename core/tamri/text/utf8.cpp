@@ -75,7 +75,7 @@ std::string describe_utf8_error(const Utf8Error& error) {
     return fmt::format("incomplete utf-8 byte sequence from index {}", error.valid_up_to);
 }
 
-std::optional<Utf8Error> validate_utf8(std::string_view bytes) noexcept {
+std::optional<Utf8Error> first_utf8_error(std::string_view bytes) noexcept {
     std::size_t index = 0;
     while (index < bytes.size()) {
         if (static_cast<unsigned char>(bytes[index]) < 0x80) {
@@ -114,7 +114,7 @@ std::string decode_utf8_lossy(std::string_view bytes) {
 }
 
 void make_valid_utf8(std::string& text) {
-    if (validate_utf8(text)) {
+    if (first_utf8_error(text)) {
         text = decode_utf8_lossy(text);
     }
 }

@@ -21,7 +21,8 @@ struct Utf8Error {
 // "incomplete utf-8 byte sequence from index {i}".
 [[nodiscard]] std::string describe_utf8_error(const Utf8Error& error);
 
-[[nodiscard]] std::optional<Utf8Error> validate_utf8(std::string_view bytes) noexcept;
+// The first invalid or incomplete sequence in `bytes`; none when all of them are UTF-8.
+[[nodiscard]] std::optional<Utf8Error> first_utf8_error(std::string_view bytes) noexcept;
 
 // Replaces every maximal invalid subpart with U+FFFD.
 [[nodiscard]] std::string decode_utf8_lossy(std::string_view bytes);

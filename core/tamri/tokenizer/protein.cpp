@@ -121,7 +121,7 @@ TokenizedProtein tokenize_sequence(std::string id, std::string_view sequence, co
         tokenize_ascii(vocabulary, sequence, tokens, result.warnings, result.errors);
     } else {
         const std::string normalized = normalize_sequence_bytes(sequence);
-        if (!text::validate_utf8(normalized).has_value()) {
+        if (!text::first_utf8_error(normalized).has_value()) {
             std::size_t position = 0;
             for (std::size_t index = 0; index < normalized.size();) {
                 const text::DecodedChar decoded = text::decode_utf8_char(normalized, index);

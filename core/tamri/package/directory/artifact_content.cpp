@@ -69,7 +69,7 @@ void validate_tokenizer_config(PackageValidationReport& report, const TokenAsset
 
 void validate_vocab_config(PackageValidationReport& report, const TokenAsset& vocab, std::string_view bytes) {
     constexpr auto code = PackageValidationIssueCode::invalid_vocab_config;
-    if (const auto invalid = text::validate_utf8(bytes)) {
+    if (const auto invalid = text::first_utf8_error(bytes)) {
         push_issue(report, code, "vocab",
                    fmt::format("vocab: invalid UTF-8 vocabulary JSON: {}", text::describe_utf8_error(*invalid)));
         return;

@@ -70,7 +70,7 @@ Result<std::string, ManifestReadError> read_package_manifest_file(const std::str
             io::read_chunks(file.get(), [&](std::string_view chunk) { content.append(chunk); })) {
         return failed(io::os_error_text(error));
     }
-    if (text::validate_utf8(content)) {
+    if (text::first_utf8_error(content)) {
         return failed("stream did not contain valid UTF-8");
     }
     return content;

@@ -77,7 +77,7 @@ Result<std::string, ReferencedConfigError> read_config_text(const std::filesyste
         return invalid_config(fmt::format("failed to read pipeline config: {}", reason), config_path.string());
     }
     std::string& text = content.value();
-    if (const auto invalid = text::validate_utf8(text)) {
+    if (const auto invalid = text::first_utf8_error(text)) {
         return invalid_config(fmt::format("failed to read pipeline config: stream did not contain valid UTF-8: {}",
                                           text::describe_utf8_error(*invalid)),
                               config_path.string());
@@ -94,7 +94,7 @@ ReferencedConfigError invalid_config(std::string message, std::optional<std::str
 Result<PipelineConfig, ReferencedConfigError> parse_pipeline_config(const std::filesystem::path& config_path,
                                                                     std::string_view contents) {
     const std::string extension = config_path.extension().string();
-    if (extension.size() < 2 || text::validate_utf8(extension)) {
+    if (extension.size() < 2 || text::first_utf8_error(extension)) {
         return invalid_config("pipeline config path must have .json or .toml extension", config_path.string());
     }
     std::string lowered = extension.substr(1);
