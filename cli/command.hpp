@@ -1,5 +1,8 @@
 #pragma once
 
+// What every subcommand shares: exit statuses, the tool's own error type, the common input and
+// output arguments, strict unsigned number options, and report writing.
+
 #include "tamri/base/codes.hpp"
 #include "tamri/base/diagnostic.hpp"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The subcommand families, each added to the application by its own source file.
+
 #include "command.hpp"
 
 #include <CLI/CLI.hpp>

@@ -1,5 +1,8 @@
 #pragma once
 
+// FASTA input for the commands: a file or standard input, plain or gzip-compressed, read in large
+// pieces and cut into lines for the stream scanner.
+
 #include "tamri/fasta/scan.hpp"
 #include "tamri/io/byte_source.hpp"
 #include "tamri/io/file.hpp"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Command output: standard output, or a file written through a temporary and renamed into place on
+// success; and JSON Lines written over it.
+
 #include "tamri/io/file.hpp"
 #include "tamri/json/writer.hpp"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Conversions at the Python boundary: C++ values to new Python objects, and module-function arguments
+// bound and extracted with the interpreter's own error wording.
+
 #include "py_ref.hpp"
 
 #include "tamri/base/choice.hpp"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Errors across the Python boundary: the tamri.TamriError type, and the guard that turns every C++
+// failure into a pending Python exception.
+
 #include "py_ref.hpp"
 #include "tamri/base/diagnostic.hpp"
 

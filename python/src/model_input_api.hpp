@@ -1,5 +1,8 @@
 #pragma once
 
+// The model-input function family: the ModelInputRecord and ModelInput classes, their conversions
+// from and to core values, and the module function that builds model inputs.
+
 #include "tokenizer_api.hpp"
 #include "types.hpp"
 

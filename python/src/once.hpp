@@ -1,5 +1,7 @@
 #pragma once
 
+// Process-wide Python objects, created once on first use under the interpreter lock.
+
 #include <Python.h>
 
 namespace tamri::python {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The package function family: manifest inspection and validation, artifact validation and runtime
+// bridge planning, each returning its report as JSON text.
+
 #include <Python.h>
 
 namespace tamri::python {

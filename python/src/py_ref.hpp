@@ -1,5 +1,7 @@
 #pragma once
 
+// Owned Python references, and the C++ exception that says a Python exception is already set.
+
 #include <Python.h>
 
 #include <utility>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The sequence function family: the FASTA record, residue issue and validation report classes, and
+// the module functions that parse and validate FASTA text.
+
 #include "types.hpp"
 
 #include "tamri/fasta/records.hpp"

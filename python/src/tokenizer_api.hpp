@@ -1,5 +1,8 @@
 #pragma once
 
+// The tokenizer function family: the TokenizedProtein class, profile parsing, and the module
+// functions that tokenize sequences.
+
 #include "types.hpp"
 
 #include "tamri/sequence/types.hpp"

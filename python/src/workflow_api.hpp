@@ -1,5 +1,8 @@
 #pragma once
 
+// The workflow function family: the SequenceWorkflowOutput class and the module functions that run
+// the whole preparation chain, from records or from FASTA text.
+
 #include "model_input_api.hpp"
 #include "types.hpp"
 

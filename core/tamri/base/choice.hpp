@@ -1,5 +1,8 @@
 #pragma once
 
+// Argument texts that name an enumerator, read the same way by every front end (the Python module and
+// the command-line tool), so that their refusals list the same accepted texts.
+
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/base/enum_table.hpp"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Pointers to data members taken apart into their record and value types, for the code generated
+// from field lists.
+
 namespace tamri {
 
 // The record type a pointer to data member belongs to, for code generated from field lists

@@ -1,5 +1,8 @@
 #pragma once
 
+// Canonical-JSON digests taken straight from text JsonWriter wrote with an index: members fed to
+// SHA-256 in canonical order without parsing and rewriting the text. Gives the workflow's output digest.
+
 #include "tamri/json/index.hpp"
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 #pragma once
 
+// SHA-256 digests as "sha256:" texts, over OpenSSL: incremental hashing, digests of raw bytes, and
+// digests of a JSON document's canonical form, so that key order and white space do not matter.
+
 #include <memory>
 #include <optional>
 #include <string>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The stable input hash: 64-bit FNV-1a over an input's exact bytes, written "fnv1a64:" and 16 hex
+// digits, fed piece by piece as a stream is read. A fingerprint, not a cryptographic digest.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

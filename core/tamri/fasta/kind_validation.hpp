@@ -1,5 +1,8 @@
 #pragma once
 
+// FASTA validation under a chosen sequence kind or per-record detection, over text in one pass or
+// over a byte stream whose report JSON is written as the records close, none of them kept.
+
 #include "tamri/fasta/records.hpp"
 #include "tamri/fasta/scan.hpp"
 #include "tamri/sequence/kind.hpp"

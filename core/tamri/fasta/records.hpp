@@ -1,5 +1,8 @@
 #pragma once
 
+// FASTA records and the sinks the scanners feed: the record type, the sink interface that receives
+// sequence lines and record ends, and the sinks that normalize and collect records.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The text scanner and the byte-stream scanner: cut FASTA into lines and records for a sink and reject
+// malformed input. The stream side also hashes the bytes it reads and can visit records one by one.
+
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/digest/stable_hash.hpp"
 #include "tamri/fasta/records.hpp"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Protein validation of FASTA text: each record validated as protein the moment the scanner closes
+// it, into one report.
+
 #include "tamri/fasta/records.hpp"
 #include "tamri/sequence/report.hpp"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Byte sources read in pieces (files, pipes, decompressors) and the buffered line reader over them
+// that feeds the FASTA stream scanner, holding only the current line and one read ahead.
+
 #include "tamri/io/line_reader.hpp"
 
 #include <cstddef>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Where each value of a compact JSON text lies, recorded while JsonWriter writes it, so that digests
+// can read the text again in canonical member order without parsing it.
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The JSON writer the core's reports and outputs are written with: compact text in the caller's key
+// order, with fixed string escapes and number spellings, optionally recording an index.
+
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Model input: tokenized sequences cut and padded into rows of token ids and attention masks under a
+// policy (maximum length, pad id, padding). Built only when every record is usable.
+
 #include "tamri/base/enum_table.hpp"
 #include "tamri/tokenizer/types.hpp"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Sequence kind detection: the kinds under which a raw sequence has the fewest unsupported symbols,
+// and the one chosen among them.
+
 #include "tamri/sequence/kind.hpp"
 
 #include <string_view>

@@ -1,5 +1,8 @@
 #pragma once
 
+// The three sequence kinds (protein, DNA, RNA) with their configuration texts, alphabet names and
+// message labels.
+
 #include "tamri/base/enum_table.hpp"
 
 #include <array>

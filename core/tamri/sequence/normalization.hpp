@@ -1,5 +1,8 @@
 #pragma once
 
+// Sequence normalization, the one policy every path applies: drop white space, upper-case a-z, keep
+// everything else; with byte-wise forms for input not known to be valid UTF-8.
+
 #include <string>
 #include <string_view>
 

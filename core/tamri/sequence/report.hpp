@@ -1,5 +1,8 @@
 #pragma once
 
+// Validation reports over a whole input: the protein and the kind-aware reports with their counts,
+// and the report JSON built record by record without keeping the records.
+
 #include "tamri/json/writer.hpp"
 #include "tamri/sequence/types.hpp"
 

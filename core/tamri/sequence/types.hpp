@@ -1,5 +1,8 @@
 #pragma once
 
+// The values of sequence validation: residue issues and validated records, protein and kind-aware,
+// and the conversion from the kind-aware form to the plain one.
+
 #include "tamri/sequence/detection.hpp"
 #include "tamri/sequence/kind.hpp"
 

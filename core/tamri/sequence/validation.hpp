@@ -1,5 +1,8 @@
 #pragma once
 
+// Residue validation of one record: the protein, DNA and RNA alphabets as lookup tables, the
+// classification of one symbol, and a record validated as protein or under a given kind.
+
 #include "tamri/sequence/kind.hpp"
 #include "tamri/sequence/types.hpp"
 

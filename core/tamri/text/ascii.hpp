@@ -1,5 +1,8 @@
 #pragma once
 
+// ASCII byte tests for the hot paths: whole-string and word-at-a-time checks, upper-casing, and
+// trimming under the five-byte white-space rule.
+
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Unicode white space: the White_Space property, and trimming and blank tests for valid UTF-8 text,
+// with the ASCII rule where the text is ASCII.
+
 #include <string_view>
 
 namespace tamri::text {

@@ -1,5 +1,8 @@
 #pragma once
 
+// UTF-8 checking and decoding: the first ill-formed sequence and its message, lossy decoding with
+// U+FFFD, and decoding and encoding one character.
+
 #include <cstddef>
 #include <optional>
 #include <string>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Tokenizer profiles and their configurations: the vocabulary, kind and special tokens a profile
+// implies, its inspection, and the JSON form of the configuration asset.
+
 #include "tamri/json/decode.hpp"
 #include "tamri/sequence/kind.hpp"
 #include "tamri/tokenizer/types.hpp"

@@ -1,5 +1,8 @@
 #pragma once
 
+// Tokenization of records of any kind: residues to 8-bit token ids under a profile, unknown residues
+// reported as warnings or errors, one record or a whole FASTA stream, with batch summaries.
+
 #include "tamri/fasta/records.hpp"
 #include "tamri/fasta/scan.hpp"
 #include "tamri/tokenizer/types.hpp"

@@ -1,5 +1,8 @@
 #pragma once
 
+// The tokenizer's values: the six built-in profiles and three vocabularies, special tokens,
+// configurations, and tokenized sequences with their batch summary.
+
 #include "tamri/base/enum_table.hpp"
 #include "tamri/sequence/types.hpp"
 

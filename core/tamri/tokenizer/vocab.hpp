@@ -1,5 +1,7 @@
 #pragma once
 
+// Vocabularies: the built-in ones, their JSON form, and reading a vocabulary asset's JSON.
+
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/tokenizer/types.hpp"
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// The workflow's output: validation, tokenization, model input when every record is ready or the
+// readiness issues otherwise, and the provenance, each with its JSON form.
+
 #include "tamri/model_input/model_input.hpp"
 #include "tamri/sequence/report.hpp"
 #include "tamri/tokenizer/types.hpp"

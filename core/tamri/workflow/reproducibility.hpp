@@ -1,5 +1,8 @@
 #pragma once
 
+// What makes a workflow run reproducible: how it was invoked, and the SHA-256 digests of the base
+// vocabulary and of the output data, the latter read from the output's indexed JSON.
+
 #include "tamri/digest/sha256.hpp"
 #include "tamri/json/index.hpp"
 #include "tamri/tokenizer/types.hpp"

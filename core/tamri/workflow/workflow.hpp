@@ -1,5 +1,8 @@
 #pragma once
 
+// The model-input workflow: validation, tokenization, readiness and model-input building in one run
+// over records, FASTA text or a byte stream, and its settings from the front ends' arguments.
+
 #include "tamri/fasta/records.hpp"
 #include "tamri/fasta/scan.hpp"
 #include "tamri/model_input/model_input.hpp"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The rule group for the manifest's test fixtures: at least one, each complete, names unique.
+
 #include "tamri/package/manifest/types.hpp"
 #include "tamri/package/report/report.hpp"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The rule group for the model's declared input and output shapes.
+
 #include "tamri/package/manifest/types.hpp"
 #include "tamri/package/report/report.hpp"
 

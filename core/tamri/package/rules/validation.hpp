@@ -1,5 +1,8 @@
 #pragma once
 
+// Manifest validation: every rule group run over a parsed manifest in a fixed order, the findings
+// collected into one report. Reads no files; artifact validation checks the package directory.
+
 #include "tamri/package/manifest/types.hpp"
 #include "tamri/package/report/report.hpp"
 
