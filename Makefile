@@ -5,7 +5,7 @@ SANITIZE_DIR ?= build/sanitize
 PYTHON ?= /usr/bin/python3
 GENERATOR := -G Ninja
 
-.PHONY: all deps build demo check test bench fuzz install format format-check clean
+.PHONY: all deps build demo check test bench fuzz wheel install format format-check clean
 
 all: build
 
@@ -33,10 +33,15 @@ bench:
 fuzz: deps
 	scripts/run-fuzz.sh
 
-# Copies tamri.abi3.so and tamri.pyi into the site-packages of PYTHON (any CPython >= 3.11) and
-# the tamri command-line tool into PYTHON's scripts directory.
-install: build
-	scripts/install.sh $(PYTHON) $(BUILD_DIR)
+# dist/tamri-<version>-cp311-abi3-linux_x86_64.whl, one wheel for every CPython >= 3.11, built by
+# Debian's setuptools running the project's CMake build (build/wheel).
+wheel: deps
+	rm -rf dist
+	/usr/bin/python3 -m pip wheel --no-build-isolation --no-deps --wheel-dir dist .
+
+# Installs the wheel with PYTHON's pip, e.g. `make install PYTHON=~/venvs/tamri/bin/python`.
+install: wheel
+	scripts/install.sh $(PYTHON)
 
 format:
 	scripts/check-format.sh --fix
@@ -45,4 +50,4 @@ format-check:
 	scripts/check-format.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist *.egg-info

@@ -1,6 +1,7 @@
 """The command-line tool run as a subprocess: its stdout is byte for byte what the Python function returns."""
 
 import gzip
+import importlib.metadata
 import json
 import os
 import pathlib
@@ -174,6 +175,9 @@ def test_help_names_the_options_and_their_defaults(command, options):
     assert result.returncode == 0 and all(option in result.stdout.decode() for option in options)
 
 
-def test_version_is_the_core_version_the_workflow_records():
+def test_version_is_the_core_version_the_workflow_records_and_the_installed_distribution():
     version = json.loads(tamri.prepare_workflow_from_fasta(">a\nM\n", 4).report_json)["provenance"]["tamri_core_version"]
     assert run("--version").stdout.decode() == version + "\n"
+    if not os.environ.get("TAMRI_INSTALLED"):
+        return  # a build tree has no distribution metadata
+    assert importlib.metadata.version("tamri") == version
