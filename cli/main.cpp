@@ -47,6 +47,7 @@ ExitStatus run(int argc, char** argv) {
     add_tokenizer_commands(app, command);
     add_workflow_commands(app, command);
     add_package_commands(app, command);
+    add_corpus_commands(app, command);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

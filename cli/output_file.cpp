@@ -67,14 +67,21 @@ void Output::write(std::string_view bytes) {
     buffer_.append(bytes);
 }
 
-void Output::commit() {
+void Output::finish() {
     flush();
+    std::string{}.swap(buffer_);  // a finished output waiting to be published holds no buffer
     if (temp_path_.empty()) {
         return;
     }
     fd_ = -1;
     if (const std::error_code error = temp_file_.close()) {
         throw ToolError{code::io_write_failed, system_failure_text("write", path_, error.value())};
+    }
+}
+
+void Output::publish() {
+    if (temp_path_.empty()) {
+        return;
     }
     if (::rename(temp_path_.c_str(), path_.c_str()) != 0) {
         throw ToolError{code::io_write_failed, system_failure_text("rename onto", path_, errno)};

@@ -24,7 +24,14 @@ public:
     // Buffered; large pieces go straight through. Throws ToolError "io.write_failed".
     void write(std::string_view bytes);
     // Writes what is buffered and, for a file, gives it its name.
-    void commit();
+    void commit() {
+        finish();
+        publish();
+    }
+    // Writes what is buffered and closes the file, still under its temporary name.
+    void finish();
+    // Gives a finished file its name; for outputs that must all appear together or not at all.
+    void publish();
 
 private:
     void flush();

@@ -169,6 +169,7 @@ def test_output_file_is_written_whole_or_left_as_it_was(tmp_path, fasta, status)
     ("validate", ["--kind TEXT"]),
     ("workflow", ["--max-length UINT REQUIRED", "--pad-token-id UINT=0", "--padding TEXT=no_padding"]),
     ("package validate", ["MANIFEST"]),
+    ("shard", ["-o,--output TEXT REQUIRED", "--shard-size TEXT=64M"]),
 ])
 def test_help_names_the_options_and_their_defaults(command, options):
     result = run(*command.split(), "--help")
