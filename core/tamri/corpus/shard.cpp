@@ -67,8 +67,8 @@ private:
 
     void open_shard() {
         const std::uint64_t index = plan_.shards.size();
-        plan_.shards.push_back(ShardPlanEntry{index, shard_file_name(index), bytes_written_, 0, pending_first_line_,
-                                              pending_first_record_, 0, {}, {}});
+        plan_.shards.push_back(ShardPlanEntry{
+            index, shard_file_name(index), bytes_written_, 0, pending_first_line_, pending_first_record_, 0, {}, {}});
         writer_.open_shard(plan_.shards.back().file);
         shard_hash_ = StableInputHasher{};
         shard_sha256_ = Sha256{};

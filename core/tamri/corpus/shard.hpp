@@ -51,12 +51,12 @@ constexpr auto json_schema(std::type_identity<ShardPlanInput>) {
 
 constexpr auto json_schema(std::type_identity<ShardPlanEntry>) {
     using T = ShardPlanEntry;
-    return json::record_schema<T>(
-        "struct ShardPlanEntry", json::UnknownFields::reject, json::field<&T::index>("index"),
-        json::field<&T::file>("file"), json::field<&T::offset>("offset"), json::field<&T::bytes>("bytes"),
-        json::field<&T::first_line>("first_line"), json::field<&T::first_record_index>("first_record_index"),
-        json::field<&T::records>("records"), json::field<&T::input_hash>("input_hash"),
-        json::field<&T::sha256>("sha256"));
+    return json::record_schema<T>("struct ShardPlanEntry", json::UnknownFields::reject, json::field<&T::index>("index"),
+                                  json::field<&T::file>("file"), json::field<&T::offset>("offset"),
+                                  json::field<&T::bytes>("bytes"), json::field<&T::first_line>("first_line"),
+                                  json::field<&T::first_record_index>("first_record_index"),
+                                  json::field<&T::records>("records"), json::field<&T::input_hash>("input_hash"),
+                                  json::field<&T::sha256>("sha256"));
 }
 
 constexpr auto json_schema(std::type_identity<ShardPlan>) {
