@@ -13,6 +13,6 @@ void add_sequence_commands(CLI::App& app, Command& command);   // parse, validat
 void add_tokenizer_commands(CLI::App& app, Command& command);  // tokenize
 void add_workflow_commands(CLI::App& app, Command& command);   // workflow
 void add_package_commands(CLI::App& app, Command& command);    // package validate, inspect, plan
-void add_corpus_commands(CLI::App& app, Command& command);     // shard
+void add_corpus_commands(CLI::App& app, Command& command);     // shard, run-shard, merge, corpus
 
 }  // namespace tamri::cli

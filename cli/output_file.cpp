@@ -20,6 +20,17 @@ std::string display_name(const std::string& path) {
     return path == "-" ? std::string{"standard output"} : path;
 }
 
+// umask can only be read by setting it, which races with other threads creating files: it is read
+// once, by the first output, before any command starts threads.
+mode_t process_umask() {
+    static const mode_t mask = [] {
+        const mode_t value = ::umask(0);
+        ::umask(value);
+        return value;
+    }();
+    return mask;
+}
+
 // A fresh file named like `path` with a random suffix, in the same directory so that the final
 // rename never crosses file systems. Readable as a file the user created would be.
 io::FileHandle create_temporary_beside(const std::string& path, std::string& temp_path) {
@@ -32,9 +43,7 @@ io::FileHandle create_temporary_beside(const std::string& path, std::string& tem
     if (!file.is_open()) {
         throw ToolError{code::io_write_failed, system_failure_text("create", path, errno)};
     }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    (void)::fchmod(file.get(), 0666 & ~mask);
+    (void)::fchmod(file.get(), 0666 & ~process_umask());
     temp_path.assign(buffer.data());
     return file;
 }

@@ -167,9 +167,10 @@ def test_output_file_is_written_whole_or_left_as_it_was(tmp_path, fasta, status)
     ("parse", ["INPUT", "-o,--output TEXT=-"]),
     ("tokenize", ["--profile TEXT=protein-20"]),
     ("validate", ["--kind TEXT"]),
-    ("workflow", ["--max-length UINT REQUIRED", "--pad-token-id UINT=0", "--padding TEXT=no_padding"]),
+    ("workflow", ["--max-length UINT", "--pad-token-id UINT=0", "--padding TEXT=no_padding", "--pipeline-config TEXT"]),
     ("package validate", ["MANIFEST"]),
     ("shard", ["-o,--output TEXT REQUIRED", "--shard-size TEXT=64M"]),
+    ("corpus", ["--jobs UINT", "--unready TEXT:{keep,drop}=keep", "--pipeline-config TEXT"]),
 ])
 def test_help_names_the_options_and_their_defaults(command, options):
     result = run(*command.split(), "--help")

@@ -71,3 +71,128 @@ def test_a_shard_size_that_is_no_size_is_refused(tmp_path, size):
     result = run("shard", "--shard-size", size, "-o", tmp_path / "out", "-", stdin=b">a\nM\n")
     assert (result.stderr.decode(), result.returncode) == (
         f"tamri: cli.invalid_arguments: --shard-size: expected a size such as 64M, got '{size}'\n", 2)
+
+
+SETTINGS = ["--max-length", "48", "--padding", "fixed_length", "--pad-token-id", "3", "--profile", "protein-20"]
+
+
+def corpus(tmp_path, *options, name="prep", text=TEXT):
+    source = tmp_path / "in.fa"
+    source.write_text(text, encoding="utf-8", newline="")
+    out = tmp_path / name
+    result = run("corpus", source, "-o", out, "--shard-size", "2K", *SETTINGS, *options)
+    assert (result.stdout, result.stderr) == (b"", b"")
+    return out, result.returncode
+
+
+@pytest.mark.parametrize("unready", ["keep", "drop"])
+def test_each_shard_report_is_the_module_report_and_the_corpus_report_recomputes(tmp_path, unready):
+    out, status = corpus(tmp_path, "--jobs", "2", "--unready", unready)
+    report = json.loads((out / "corpus.json").read_text(encoding="utf-8"))
+    plan, shards = read_plan(out)
+    set_aside = {issue["record_index"] for issue in report["set_aside"]}
+    for entry, shard in zip(plan["shards"], shards):
+        records = tamri.parse_fasta_records(shard.decode())
+        first = entry["first_record_index"]
+        if unready == "keep":
+            expected = tamri.prepare_workflow_from_fasta(shard.decode(), 48, 3, "fixed_length", "protein-20")
+        else:
+            kept = [r for i, r in enumerate(records) if first + i not in set_aside]
+            expected = tamri.prepare_workflow(entry["input_hash"], kept, 48, 3, "fixed_length", "protein-20")
+        assert (out / f"shard-{entry['index']:05}.json").read_text(encoding="utf-8") == expected.report_json + "\n"
+    blocked = report["readiness_issues"] if unready == "keep" else report["set_aside"]
+    assert blocked and [issue["record_index"] for issue in blocked] == sorted(issue["record_index"] for issue in blocked)
+    assert (status, report["model_ready"]) == ((1, False) if unready == "keep" else (0, True))
+    assert report["input"] == plan["input"] and [s["file"] for s in report["shards"]] == [s["file"] for s in plan["shards"]]
+    assert all(shard["arrays"] is None for shard in report["shards"])
+    digest = report.pop("corpus_sha256")
+    canonical = json.dumps(report, sort_keys=True, separators=(",", ":"), ensure_ascii=False).encode()
+    assert digest == "sha256:" + hashlib.sha256(canonical).hexdigest()
+
+
+def test_shards_run_by_hand_get_the_same_summaries_and_corpus_report_from_merge(tmp_path):
+    out, _ = corpus(tmp_path)
+    hand = tmp_path / "hand"
+    run("shard", tmp_path / "in.fa", "-o", hand, "--shard-size", "2K")
+    for shard in sorted(hand.glob("shard-*.fa")):
+        run("workflow", shard, *SETTINGS, "-o", shard.with_suffix(".json"))
+    result = run("merge", hand)
+    assert result.stdout == (out / "corpus.json").read_bytes() and result.returncode == 1
+    assert sorted(os.listdir(hand)) == sorted(set(os.listdir(out)) - {"corpus.json"})
+    assert all((hand / name).read_bytes() == (out / name).read_bytes() for name in os.listdir(hand))
+
+
+def swap_plan_file(out):
+    plan = json.loads((out / "plan.json").read_text())
+    plan["shards"][0]["file"] = "../x"
+    (out / "plan.json").write_text(json.dumps(plan))
+
+
+@pytest.mark.parametrize("change, message", [
+    (lambda out: (out / "shard-00001.json").unlink(),
+     "corpus.invalid_shard: shard-00001.json is missing: shard-00001.fa has not been run"),
+    (lambda out: (out / "shard-00001.json").write_text((out / "shard-00001.json").read_text().replace(",20,", ",21,", 1)),
+     "corpus.invalid_shard: shard-00001.json changed after its run was verified: its digest is sha256:"),
+    (lambda out: [(out / "shard-00001.summary.json").unlink(),
+                  (out / "shard-00001.json").write_text((out / "shard-00001.json").read_text().replace(",20,", ",21,", 1))],
+     "corpus.invalid_shard: shard-00001.json is not what shard-00001.fa gives under the settings it records"),
+    (lambda out: [(out / "shard-00002.summary.json").unlink(),
+                  (out / "shard-00002.json").write_bytes((out / "shard-00001.json").read_bytes())],
+     "corpus.invalid_shard: shard-00002.json has input hash fnv1a64:"),
+    (lambda out: run("run-shard", out, "2", *SETTINGS[:-2], "--profile", "protein-20-special"),
+     "corpus.invalid_shard: shard-00002.json was made with other settings, tokenizer or vocabulary than shard-00000.json"),
+    (swap_plan_file, "corpus.invalid_plan: plan.json names '../x' as shard 0, not 'shard-00000.fa'"),
+])
+def test_merge_refuses_shards_that_do_not_belong_to_the_plan_and_settings(tmp_path, change, message):
+    out, _ = corpus(tmp_path)
+    change(out)
+    result = run("merge", out, "-o", out / "again.json")
+    assert result.stderr.decode().startswith("tamri: " + message) and result.returncode == 2
+    assert not (out / "again.json").exists()
+
+
+def test_a_rerun_keeps_the_shards_it_can_verify_and_a_new_cut_removes_stale_files(tmp_path):
+    out, _ = corpus(tmp_path)
+    first = (out / "corpus.json").read_bytes()
+    (out / "shard-00001.summary.json").unlink()
+    (out / "shard-00002.json").write_text("{}")
+    stamps = {name: (out / name).stat().st_mtime_ns for name in ("shard-00000.json", "shard-00003.json")}
+    assert corpus(tmp_path, "--jobs", "1")[1] == 1 and (out / "corpus.json").read_bytes() == first
+    assert all((out / name).stat().st_mtime_ns == stamp for name, stamp in stamps.items())
+    result = run("corpus", tmp_path / "in.fa", "-o", out, "--shard-size", "1M", *SETTINGS)
+    assert result.returncode == 1 and sorted(os.listdir(out)) == [
+        "corpus.json", "plan.json", "shard-00000.fa", "shard-00000.json", "shard-00000.summary.json"]
+
+
+PIPELINE = """schema_version = "tamri.pipeline.v0"
+name = "pre"
+[input]
+format = "fasta"
+path = "unused.fa"
+[normalize]
+policy = "strip_ascii_whitespace_uppercase"
+[validate]
+kind = "{kind}"
+[tokenize]
+profile = "protein-20"
+[export]
+format = "model-input-json"
+max_length = 48
+pad_token_id = 3
+padding = "fixed_length"
+"""
+
+
+@pytest.mark.parametrize("kind, error", [
+    ("protein", None),
+    ("dna", "tamri: pipeline.invalid_config: validate.kind must be 'protein' for profile 'protein-20'\n"),
+])
+def test_a_pipeline_configuration_stands_for_the_settings(tmp_path, kind, error):
+    config = tmp_path / "pre.toml"
+    config.write_text(PIPELINE.format(kind=kind))
+    by_config = run("workflow", "-", "--pipeline-config", config, stdin=TEXT.encode())
+    by_flags = run("workflow", "-", *SETTINGS, stdin=TEXT.encode())
+    if error:
+        assert (by_config.stdout, by_config.stderr.decode(), by_config.returncode) == (b"", error, 2)
+    else:
+        assert (by_config.stdout, by_config.returncode) == (by_flags.stdout, 1)

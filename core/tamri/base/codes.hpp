@@ -24,6 +24,8 @@ inline constexpr std::string_view tokenizer_invalid_vocabulary = "tokenizer.inva
 inline constexpr std::string_view sequence_invalid_kind = "sequence.invalid_kind";
 inline constexpr std::string_view json_invalid = "json.invalid";
 inline constexpr std::string_view json_serialization_failed = "json.serialization_failed";
+inline constexpr std::string_view corpus_invalid_plan = "corpus.invalid_plan";
+inline constexpr std::string_view corpus_invalid_shard = "corpus.invalid_shard";
 
 // Failures of the command-line tool itself.
 inline constexpr std::string_view cli_invalid_arguments = "cli.invalid_arguments";
@@ -73,6 +75,8 @@ inline constexpr std::array catalogue = {
     CatalogueEntry{sequence_invalid_kind, Emitter::core_failure},
     CatalogueEntry{json_invalid, Emitter::core_failure},
     CatalogueEntry{json_serialization_failed, Emitter::core_failure},
+    CatalogueEntry{corpus_invalid_plan, Emitter::core_failure},
+    CatalogueEntry{corpus_invalid_shard, Emitter::core_failure},
     CatalogueEntry{cli_invalid_arguments, Emitter::tool_failure},
     CatalogueEntry{io_write_failed, Emitter::tool_failure},
     CatalogueEntry{internal_out_of_memory, Emitter::tool_failure},

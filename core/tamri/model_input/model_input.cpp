@@ -53,14 +53,7 @@ ModelInput build_model_inputs_checked(std::span<const TokenizedProtein> tokenize
 }
 
 void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy) {
-    writer.begin_object()
-        .key("max_length")
-        .unsigned_integer(policy.max_length)
-        .key("pad_token_id")
-        .unsigned_integer(policy.pad_token_id)
-        .key("padding")
-        .string(enum_text(policy.padding))
-        .end_object();
+    json::write_record(writer, policy);
 }
 
 void write_json(json::JsonWriter& writer, const ModelInputRecord& record) {

@@ -4,6 +4,7 @@
 // policy (maximum length, pad id, padding). Built only when every record is usable.
 
 #include "tamri/base/enum_table.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/types.hpp"
 
 #include <array>
@@ -16,10 +17,6 @@
 #include <vector>
 
 namespace tamri {
-
-namespace json {
-class JsonWriter;
-}
 
 // How rows are shaped: always `max_length` long, or as long as the (cut) sequence.
 enum class PaddingPolicy { FixedLength = 0, NoPadding = 1 };
@@ -35,6 +32,13 @@ struct ModelInputPolicy {
 
     friend bool operator==(const ModelInputPolicy&, const ModelInputPolicy&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<ModelInputPolicy>) {
+    using Policy = ModelInputPolicy;
+    return json::record_schema<Policy>(
+        "struct ModelInputPolicy", json::UnknownFields::reject, json::field<&Policy::max_length>("max_length"),
+        json::field<&Policy::pad_token_id>("pad_token_id"), json::field<&Policy::padding>("padding"));
+}
 
 // One row: token ids, 1 for a real token and 0 for padding, and whether the sequence was cut.
 struct ModelInputRecord {

@@ -20,14 +20,6 @@ WorkflowTokenizerMetadata workflow_tokenizer_metadata(ProteinTokenizerProfile pr
                                      vocabulary.unknown_token_policy};
 }
 
-constexpr auto json_schema(std::type_identity<WorkflowTokenizerMetadata>) {
-    using Metadata = WorkflowTokenizerMetadata;
-    return json::record_schema<Metadata>(
-        "struct WorkflowTokenizerMetadata", json::UnknownFields::reject, json::field<&Metadata::name>("name"),
-        json::field<&Metadata::vocab_size>("vocab_size"), json::field<&Metadata::unknown_token_id>("unknown_token_id"),
-        json::field<&Metadata::unknown_token_policy>("unknown_token_policy"));
-}
-
 constexpr auto json_schema(std::type_identity<SequenceWorkflowReadinessIssue>) {
     using Issue = SequenceWorkflowReadinessIssue;
     return json::record_schema<Issue>(

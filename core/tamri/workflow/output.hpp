@@ -3,6 +3,7 @@
 // The workflow's output: validation, tokenization, model input when every record is ready or the
 // readiness issues otherwise, and the provenance, each with its JSON form.
 
+#include "tamri/json/record.hpp"
 #include "tamri/model_input/model_input.hpp"
 #include "tamri/sequence/report.hpp"
 #include "tamri/tokenizer/types.hpp"
@@ -17,10 +18,6 @@
 
 namespace tamri {
 
-namespace json {
-class JsonWriter;
-}
-
 // The profile's base vocabulary as the provenance reports it ("-special" profiles report their base).
 struct WorkflowTokenizerMetadata {
     std::string name;
@@ -30,6 +27,14 @@ struct WorkflowTokenizerMetadata {
 
     friend bool operator==(const WorkflowTokenizerMetadata&, const WorkflowTokenizerMetadata&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<WorkflowTokenizerMetadata>) {
+    using Metadata = WorkflowTokenizerMetadata;
+    return json::record_schema<Metadata>(
+        "struct WorkflowTokenizerMetadata", json::UnknownFields::reject, json::field<&Metadata::name>("name"),
+        json::field<&Metadata::vocab_size>("vocab_size"), json::field<&Metadata::unknown_token_id>("unknown_token_id"),
+        json::field<&Metadata::unknown_token_policy>("unknown_token_policy"));
+}
 
 struct TokenizationWorkflowOutput {
     ProteinBatchSummary summary;

@@ -56,13 +56,6 @@ SequenceWorkflowHashes workflow_hashes(const SequenceWorkflowHashContext& contex
     return SequenceWorkflowHashes{vocabulary_sha256(context.profile), output_data_sha256(context)};
 }
 
-constexpr auto json_schema(std::type_identity<SequenceWorkflowInvocation>) {
-    using Invocation = SequenceWorkflowInvocation;
-    return json::record_schema<Invocation>("struct SequenceWorkflowInvocation", json::UnknownFields::reject,
-                                           json::field<&Invocation::command>("command"),
-                                           json::field<&Invocation::arguments>("arguments"));
-}
-
 constexpr auto json_schema(std::type_identity<SequenceWorkflowHashes>) {
     using Hashes = SequenceWorkflowHashes;
     return json::record_schema<Hashes>("struct SequenceWorkflowHashes", json::UnknownFields::reject,

@@ -5,6 +5,7 @@
 
 #include "tamri/digest/sha256.hpp"
 #include "tamri/json/index.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/types.hpp"
 
 #include <cstddef>
@@ -14,10 +15,6 @@
 
 namespace tamri {
 
-namespace json {
-class JsonWriter;
-}
-
 // How the workflow was invoked, as the caller describes it.
 struct SequenceWorkflowInvocation {
     std::string command;                 // the entry point that ran the workflow
@@ -25,6 +22,13 @@ struct SequenceWorkflowInvocation {
 
     friend bool operator==(const SequenceWorkflowInvocation&, const SequenceWorkflowInvocation&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<SequenceWorkflowInvocation>) {
+    using Invocation = SequenceWorkflowInvocation;
+    return json::record_schema<Invocation>("struct SequenceWorkflowInvocation", json::UnknownFields::reject,
+                                           json::field<&Invocation::command>("command"),
+                                           json::field<&Invocation::arguments>("arguments"));
+}
 
 struct SequenceWorkflowHashes {
     std::string vocabulary_sha256;   // canonical-JSON digest of the profile's base vocabulary

@@ -50,25 +50,6 @@ void add_record(Record& record, const ProteinTokenizerConfig& config, SequenceWo
     output.tokenization.records.push_back(std::move(tokenized));
 }
 
-std::optional<SequenceWorkflowReadinessIssue> readiness_issue(const TokenizedProtein& record) {
-    const std::size_t warnings = record.warnings.size();
-    const std::size_t errors = record.errors.size();
-    std::string message;
-    if (record.tokens.empty()) {
-        message = fmt::format("sequence '{}' is not model-ready: empty sequences cannot be converted into model input",
-                              record.id);
-    } else if (warnings > 0 || errors > 0) {
-        message = fmt::format(
-            "sequence '{}' is not model-ready: {} warnings and {} errors must be resolved before model-input "
-            "generation",
-            record.id, warnings, errors);
-    } else {
-        return std::nullopt;
-    }
-    return SequenceWorkflowReadinessIssue{std::string{code::sequence_not_model_ready}, record.id, warnings, errors,
-                                          std::move(message)};
-}
-
 // Generous for the usual texts (escapes are rare), so the report is written without regrowing;
 // reserved pages that stay unwritten cost nothing.
 std::size_t estimated_report_bytes(const SequenceWorkflowOutput& output) {
@@ -152,7 +133,7 @@ SequenceWorkflowResult run_workflow(std::string input_hash, Records& records, co
         add_record(record, config, output);
     }
     for (const TokenizedProtein& record : output.tokenization.records) {
-        if (std::optional<SequenceWorkflowReadinessIssue> issue = readiness_issue(record)) {
+        if (std::optional<SequenceWorkflowReadinessIssue> issue = workflow_readiness_issue(record)) {
             output.readiness_issues.push_back(std::move(*issue));
         }
     }
@@ -178,6 +159,25 @@ SequenceWorkflowResult run_workflow(std::string input_hash, Records& records, co
 }
 
 }  // namespace
+
+std::optional<SequenceWorkflowReadinessIssue> workflow_readiness_issue(const TokenizedProtein& record) {
+    const std::size_t warnings = record.warnings.size();
+    const std::size_t errors = record.errors.size();
+    std::string message;
+    if (record.tokens.empty()) {
+        message = fmt::format("sequence '{}' is not model-ready: empty sequences cannot be converted into model input",
+                              record.id);
+    } else if (warnings > 0 || errors > 0) {
+        message = fmt::format(
+            "sequence '{}' is not model-ready: {} warnings and {} errors must be resolved before model-input "
+            "generation",
+            record.id, warnings, errors);
+    } else {
+        return std::nullopt;
+    }
+    return SequenceWorkflowReadinessIssue{std::string{code::sequence_not_model_ready}, record.id, warnings, errors,
+                                          std::move(message)};
+}
 
 SequenceWorkflowResult prepare_model_input_workflow_with_config(std::string input_hash,
                                                                 std::span<const ProteinSequence> records,

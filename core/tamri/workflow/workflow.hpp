@@ -13,6 +13,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,6 +47,9 @@ struct SequenceWorkflowResult {
                                                                               const ModelInputPolicy& policy,
                                                                               const ProteinTokenizerConfig& config,
                                                                               SequenceWorkflowInvocation invocation);
+
+// The issue that keeps a tokenized record out of model input: no tokens, or any warning or error.
+[[nodiscard]] std::optional<SequenceWorkflowReadinessIssue> workflow_readiness_issue(const TokenizedProtein& record);
 
 // The settings of a run from FASTA text, which are asked for once the text has been read.
 struct SequenceWorkflowSettings {

@@ -153,6 +153,27 @@ Result<void, ReferencedConfigError> validate_pipeline_config_artifact(const std:
     return {};
 }
 
+Result<PipelineWorkflowSettings, ReferencedConfigError> read_pipeline_workflow_settings(
+    const std::filesystem::path& config_path) {
+    const std::filesystem::path directory = config_path.has_parent_path() ? config_path.parent_path() : ".";
+    const auto text = read_config_text(directory, config_path);
+    if (const ReferencedConfigError* error = text.error()) {
+        return *error;
+    }
+    const auto parsed = parse_pipeline_config(config_path, text.value());
+    if (const ReferencedConfigError* error = parsed.error()) {
+        return *error;
+    }
+    const PipelineConfig& config = parsed.value();
+    const auto profile = validate_pipeline_config_fields(config);
+    if (const ReferencedConfigError* error = profile.error()) {
+        return *error;
+    }
+    const PipelineExportConfig& exported = config.export_;
+    return PipelineWorkflowSettings{profile.value(), exported.max_length, exported.pad_token_id.value_or(0),
+                                    exported.padding};
+}
+
 PipelineConfigValidator pipeline_config_validator(std::filesystem::path root) {
     return [root = std::move(root)](const std::filesystem::path& config_path) {
         return validate_pipeline_config_artifact(root, config_path);

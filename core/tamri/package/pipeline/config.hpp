@@ -72,6 +72,18 @@ struct PipelineConfig {
 [[nodiscard]] Result<void, ReferencedConfigError> validate_pipeline_config_artifact(
     const std::filesystem::path& root, const std::filesystem::path& config_path);
 
+// The workflow settings a configuration declares (its input path is not used).
+struct PipelineWorkflowSettings {
+    ProteinTokenizerProfile profile = ProteinTokenizerProfile::protein_20;
+    std::size_t max_length = 0;
+    std::uint8_t pad_token_id = 0;  // 0 when the configuration has none
+    std::string padding;
+};
+
+// Reads, parses and checks one configuration file as package validation does, without its input.
+[[nodiscard]] Result<PipelineWorkflowSettings, ReferencedConfigError> read_pipeline_workflow_settings(
+    const std::filesystem::path& config_path);
+
 // The validator the Python functions and the tool use: `validate_pipeline_config_artifact` below `root`.
 [[nodiscard]] PipelineConfigValidator pipeline_config_validator(std::filesystem::path root);
 

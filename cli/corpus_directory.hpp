@@ -1,0 +1,58 @@
+#pragma once
+
+// A corpus directory: the shards and plan.json of one input, each shard's report and summary, and
+// the corpus report. Every file is written under a temporary name and renamed into place.
+
+#include "tamri/corpus/job.hpp"
+#include "tamri/corpus/shard.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tamri::cli {
+
+struct MergedCorpus {
+    std::string report_json;
+    bool model_ready = false;
+};
+
+class CorpusDirectory {
+public:
+    CorpusDirectory(std::filesystem::path root, std::string_view command, bool progress)
+        : root_(std::move(root)), command_(command), progress_(progress) {}
+
+    // Cuts the input into shards and writes plan.json last. Files of shards past the new plan's
+    // last and a corpus report, all stale now, are removed. On failure the directory keeps what it
+    // had (one this run created is removed).
+    [[nodiscard]] corpus::ShardPlan cut(const std::string& input, std::uint64_t shard_size) const;
+
+    // The plan, refused (CorpusError) when it names anything but its own shard files.
+    [[nodiscard]] corpus::ShardPlan plan() const;
+
+    // Runs one shard and writes its report, reads the report back to check it, then writes the
+    // summary. Returns whether the shard is model-ready.
+    bool run_shard(const corpus::ShardPlanEntry& entry, const corpus::ShardSettings& settings) const;
+
+    // True when the shard's summary verifies for these settings: a rerun keeps its report.
+    [[nodiscard]] bool has_current_run(const corpus::ShardPlanEntry& entry,
+                                       const corpus::ShardSettings& settings) const;
+
+    // Combines the shards' summaries; a shard without one has it derived from its report, which
+    // must be what its shard gives under the settings the report records.
+    [[nodiscard]] MergedCorpus merge(const corpus::ShardPlan& plan) const;
+
+    [[nodiscard]] std::filesystem::path path(const std::string& name) const { return root_ / name; }
+
+private:
+    [[nodiscard]] corpus::ShardSummary summary_for_merge(const corpus::ShardPlanEntry& entry) const;
+    void write_summary(const corpus::ShardSummary& summary) const;
+    void remove_stale_files(std::uint64_t shard_count) const;
+    void note(std::string_view what) const;
+
+    std::filesystem::path root_;
+    std::string_view command_;  // names the progress lines
+    bool progress_;
+};
+
+}  // namespace tamri::cli

@@ -1,0 +1,60 @@
+#include "settings_options.hpp"
+
+#include "command.hpp"
+
+#include "tamri/base/codes.hpp"
+#include "tamri/package/pipeline/config.hpp"
+
+namespace tamri::cli {
+
+corpus::ShardSettings SettingsOptions::resolve() const {
+    const corpus::UnreadyRecords unready = *parse_enum<corpus::UnreadyRecords>(this->unready);
+    if (pipeline_config.empty()) {
+        if (max_length_option->count() == 0) {
+            throw ToolError{code::cli_invalid_arguments, "--max-length is required"};
+        }
+        return corpus::ShardSettings{max_length, pad_token_id, padding, profile, unready};
+    }
+    const auto read = package::read_pipeline_workflow_settings(pipeline_config);
+    if (const package::ReferencedConfigError* error = read.error()) {
+        throw ToolError{code::pipeline_invalid_config, error->message};
+    }
+    const package::PipelineWorkflowSettings& settings = read.value();
+    return corpus::ShardSettings{settings.max_length, settings.pad_token_id, settings.padding,
+                                 std::string{enum_text(settings.profile)}, unready};
+}
+
+void add_settings_options(CLI::App& command, SettingsOptions& options) {
+    options.max_length_option =
+        command.add_option("--max-length", options.max_length, "Longest row of token ids; greater than zero")
+            ->check(unsigned_decimal<std::uint64_t>());
+    CLI::Option* pad = command.add_option("--pad-token-id", options.pad_token_id, "Token id of padding, 0 to 255")
+                           ->check(unsigned_decimal<std::uint8_t>())
+                           ->default_str("0");
+    CLI::Option* padding =
+        command.add_option("--padding", options.padding, "fixed_length or no_padding")->capture_default_str();
+    CLI::Option* profile =
+        command
+            .add_option("--profile", options.profile,
+                        "protein-20, protein-20-special, dna-iupac, dna-iupac-special, rna-iupac or rna-iupac-special")
+            ->capture_default_str();
+    command
+        .add_option("--pipeline-config", options.pipeline_config,
+                    "A model package's pipeline configuration (JSON or TOML) whose profile, max_length, pad_token_id "
+                    "and padding are the settings; its input path is not used")
+        ->excludes(options.max_length_option)
+        ->excludes(pad)
+        ->excludes(padding)
+        ->excludes(profile);
+}
+
+void add_unready_option(CLI::App& command, SettingsOptions& options) {
+    command
+        .add_option("--unready", options.unready,
+                    "keep: a shard with a record that is not model-ready has no model input; drop: such records are "
+                    "set aside and listed")
+        ->check(CLI::IsMember({"keep", "drop"}))
+        ->capture_default_str();
+}
+
+}  // namespace tamri::cli
