@@ -50,4 +50,4 @@ format-check:
 	scripts/check-format.sh
 
 clean:
-	rm -rf build dist *.egg-info
+	rm -rf build dist *.egg-info python/*.egg-info

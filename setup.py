@@ -1,5 +1,6 @@
 """Builds the wheel with the project's own CMake build: the stable-ABI module, its type stubs as the
-stub-only package tamri-stubs, and the tamri command-line tool installed into the environment's bin/.
+stub-only package tamri-stubs, the tamri command-line tool installed into the environment's bin/, and
+the pure-Python corpus driver tamri_corpus.
 
 TAMRI_BUILD_DIR names the CMake build folder to use (default build/wheel); an already configured
 folder is built as it is, so a release build can be packaged without compiling it again.
@@ -47,7 +48,9 @@ setup(
     distclass=BinaryDistribution,
     cmdclass={"build_ext": BuildWithCMake},
     packages=[],
-    py_modules=[],
+    # The corpus driver is plain Python beside the compiled module.
+    package_dir={"": "python"},
+    py_modules=["tamri_corpus"],
     # The executable goes to the environment's bin/: setuptools refuses a compiled file as a script.
     data_files=[("bin", [str(TOOL)])],
     options={"bdist_wheel": {"py_limited_api": "cp311"}},

@@ -112,7 +112,9 @@ void run_shards(const CorpusDirectory& directory, const corpus::ShardPlan& plan,
     const auto work = [&] {
         for (std::size_t i = next++; i < plan.shards.size() && !failed; i = next++) {
             try {
-                if (!directory.has_current_run(plan.shards[i], settings)) {
+                if (directory.has_current_run(plan.shards[i], settings)) {
+                    directory.note(fmt::format("kept {}", plan.shards[i].file));
+                } else {
                     (void)directory.run_shard(plan.shards[i], settings);
                 }
             } catch (...) {
@@ -141,7 +143,7 @@ ExitStatus run_corpus(const CorpusOptions& options) {
     const CorpusDirectory directory{options.shard.directory, "corpus", progress_wanted(options.shard.progress)};
     const corpus::ShardPlan plan = directory.cut(options.shard.input, *parse_size(options.shard.shard_size));
     run_shards(directory, plan, settings, options.jobs);
-    const MergedCorpus merged = directory.merge(plan);
+    const MergedCorpus merged = directory.merge(plan, CorpusDirectory::Reports::verified_by_this_run);
     write_report(directory.path("corpus.json").string(), merged.report_json);
     return status_for(merged.model_ready);
 }

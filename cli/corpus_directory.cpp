@@ -200,36 +200,40 @@ bool CorpusDirectory::has_current_run(const corpus::ShardPlanEntry& entry,
     return kept_as_asked && file_sha256(path(summary->report)) == summary->report_sha256;
 }
 
-MergedCorpus CorpusDirectory::merge(const corpus::ShardPlan& plan) const {
+MergedCorpus CorpusDirectory::merge(const corpus::ShardPlan& plan, Reports reports) const {
     corpus::CorpusMerger merger{plan};
     for (const corpus::ShardPlanEntry& entry : plan.shards) {
-        merger.add(summary_for_merge(entry));
+        merger.add(summary_for_merge(entry, reports));
     }
     const bool model_ready = merger.model_ready();
     return MergedCorpus{std::move(merger).finish(), model_ready};
 }
 
-corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanEntry& entry) const {
+corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanEntry& entry, Reports reports) const {
+    const std::string summary_name = corpus::shard_summary_file_name(entry.index);
+    const std::optional<std::string> summary_text = file_text(path(summary_name));
+    std::optional<corpus::ShardSummary> summary =
+        summary_text ? corpus::read_shard_summary(*summary_text, entry) : std::nullopt;
+    if (summary && reports == Reports::verified_by_this_run) {
+        return std::move(*summary);
+    }
     const std::string report_name = corpus::shard_report_file_name(entry.index);
     const std::optional<std::string> report_sha256 = file_sha256(path(report_name));
     if (!report_sha256) {
         throw corpus::CorpusError{code::corpus_invalid_shard,
                                   fmt::format("{} is missing: {} has not been run", report_name, entry.file)};
     }
-    const std::string summary_name = corpus::shard_summary_file_name(entry.index);
-    if (const std::optional<std::string> text = file_text(path(summary_name))) {
-        if (std::optional<corpus::ShardSummary> summary = corpus::read_shard_summary(*text, entry)) {
-            if (summary->report_sha256 != *report_sha256) {
-                throw corpus::CorpusError{
-                    code::corpus_invalid_shard,
-                    fmt::format("{} changed after its run was verified: its digest is {}, {} records {}", report_name,
-                                *report_sha256, summary_name, summary->report_sha256)};
-            }
-            return std::move(*summary);
+    if (summary) {
+        if (summary->report_sha256 != *report_sha256) {
+            throw corpus::CorpusError{
+                code::corpus_invalid_shard,
+                fmt::format("{} changed after its run was verified: its digest is {}, {} records {}", report_name,
+                            *report_sha256, summary_name, summary->report_sha256)};
         }
+        return std::move(*summary);
     }
     // Run by hand: the summary is derived by running the shard again under the report's own settings.
-    const std::string report = *file_text(path(report_name));
+    const std::string report = file_text(path(report_name)).value_or(std::string{});
     FastaInput shard{path(entry.file).string()};
     corpus::ShardRun run = corpus::run_shard(shard.lines(), entry, corpus::report_settings(report, entry));
     if (run.report_file_text != report) {

@@ -38,17 +38,23 @@ public:
     [[nodiscard]] bool has_current_run(const corpus::ShardPlanEntry& entry,
                                        const corpus::ShardSettings& settings) const;
 
+    // Whether merging checks each report against its summary's digest, or trusts summaries that
+    // this process has just written or verified.
+    enum class Reports : bool { check, verified_by_this_run };
+
     // Combines the shards' summaries; a shard without one has it derived from its report, which
     // must be what its shard gives under the settings the report records.
-    [[nodiscard]] MergedCorpus merge(const corpus::ShardPlan& plan) const;
+    [[nodiscard]] MergedCorpus merge(const corpus::ShardPlan& plan, Reports reports = Reports::check) const;
 
     [[nodiscard]] std::filesystem::path path(const std::string& name) const { return root_ / name; }
 
+    // A progress line on stderr, when progress was asked for.
+    void note(std::string_view what) const;
+
 private:
-    [[nodiscard]] corpus::ShardSummary summary_for_merge(const corpus::ShardPlanEntry& entry) const;
+    [[nodiscard]] corpus::ShardSummary summary_for_merge(const corpus::ShardPlanEntry& entry, Reports reports) const;
     void write_summary(const corpus::ShardSummary& summary) const;
     void remove_stale_files(std::uint64_t shard_count) const;
-    void note(std::string_view what) const;
 
     std::filesystem::path root_;
     std::string_view command_;  // names the progress lines

@@ -8,7 +8,7 @@ source "$(dirname "$0")/toolchain.sh"
 
 packages=(
   build-essential g++ "${CLANG_PACKAGES[@]}" cmake ninja-build make pkg-config git
-  python3 python3-dev python3-pytest python3-hypothesis python3-numpy mypy
+  python3 python3-dev python3-pytest python3-hypothesis python3-numpy mypy python3-distributed
   python3-venv python3-pip python3-setuptools python3-wheel
   rapidjson-dev libfmt-dev libssl-dev libcli11-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev

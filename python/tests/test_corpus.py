@@ -157,7 +157,13 @@ def test_a_rerun_keeps_the_shards_it_can_verify_and_a_new_cut_removes_stale_file
     (out / "shard-00001.summary.json").unlink()
     (out / "shard-00002.json").write_text("{}")
     stamps = {name: (out / name).stat().st_mtime_ns for name in ("shard-00000.json", "shard-00003.json")}
-    assert corpus(tmp_path, "--jobs", "1")[1] == 1 and (out / "corpus.json").read_bytes() == first
+    rerun = run("corpus", tmp_path / "in.fa", "-o", out, "--shard-size", "2K", *SETTINGS, "--jobs", "1", "--progress")
+    assert rerun.returncode == 1 and (out / "corpus.json").read_bytes() == first
+    lines = rerun.stderr.decode().splitlines()
+    shards = len(read_plan(out)[1])
+    assert [line for line in lines if " cut " in line] == [f"tamri corpus: cut shard-{i:05}.fa" for i in range(shards)]
+    assert [line for line in lines if " cut " not in line] == [
+        f"tamri corpus: {'ran' if i in (1, 2) else 'kept'} shard-{i:05}.fa" for i in range(shards)]
     assert all((out / name).stat().st_mtime_ns == stamp for name, stamp in stamps.items())
     result = run("corpus", tmp_path / "in.fa", "-o", out, "--shard-size", "1M", *SETTINGS)
     assert result.returncode == 1 and sorted(os.listdir(out)) == [

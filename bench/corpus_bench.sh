@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Corpus preparation against one workflow call, whole process, interleaved rounds, on the peer
+# kit's generated protein FASTA (--clean: every record model-ready, so every shard builds its model
+# input) of MB megabytes cut into shards of SHARD bytes:
+#   tamri workflow FILE             the whole input in one call
+#   tamri workflow SHARD            one shard's workflow: the unit of memory of a corpus job
+#   tamri corpus FILE --jobs 1|2    cut, run every shard, merge (into a fresh directory each round)
+# Prints a markdown table of best and median wall time and peak RSS, then the ratios that matter:
+# corpus RSS against jobs x one shard's, --jobs 2 against --jobs 1, --jobs 1 against the one call.
+#
+#   bench/corpus_bench.sh                         # after a release build (make build)
+#   MB=64 SHARD=8M ROUNDS=3 bench/corpus_bench.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tool=${TAMRI_CLI:-build/release/cli/tamri}
+data=${DATA:-/tmp/tamri-corpus-bench}
+kit=${PEERS_KIT:-$(cd .. && pwd)/shared/peers}
+rounds=${ROUNDS:-3}
+mb=${MB:-64}
+shard=${SHARD:-8M}
+settings=(--max-length 1024 --padding fixed_length)
+
+[ -x "$tool" ] || { echo "corpus_bench: no tool at $tool (make build)" >&2; exit 1; }
+mkdir -p "$data"
+input=$data/protein-$mb.fa
+[ -f "$input" ] || /usr/bin/python3 "$kit/gen_fasta.py" protein --clean --mb "$mb" --seed 20261207 -o "$input"
+rm -rf "$data/cut" && "$tool" shard "$input" -o "$data/cut" --shard-size "$shard"
+
+rows=(
+  "workflow, whole input|$tool workflow $input ${settings[*]} -o $data/whole.json"
+  "workflow, one shard|$tool workflow $data/cut/shard-00000.fa ${settings[*]} -o $data/shard.json"
+  "corpus --jobs 1|$tool corpus $input -o $data/jobs1 --shard-size $shard --jobs 1 ${settings[*]}"
+  "corpus --jobs 2|$tool corpus $input -o $data/jobs2 --shard-size $shard --jobs 2 ${settings[*]}"
+)
+
+declare -A times rss
+for ((round = 0; round < rounds; round++)); do
+  for row in "${rows[@]}"; do
+    name=${row%%|*}
+    rm -rf "$data/jobs1" "$data/jobs2"  # a rerun would keep the shards already run
+    start=$(date +%s%N)
+    # shellcheck disable=SC2086 # the command is words
+    /usr/bin/time -f '%M' -o "$data/rss" ${row#*|}
+    end=$(date +%s%N)
+    times[$name]+="$(((end - start) / 1000000)) "
+    rss[$name]=$(tail -n 1 "$data/rss")
+  done
+done
+
+best() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -n | head -n 1; }
+median() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+
+echo "$(stat -c %s "$input") bytes in $(jq '.shards | length' "$data/cut/plan.json" 2>/dev/null || grep -o '"index"' "$data/cut/plan.json" | wc -l) shards of $shard, $rounds rounds"
+echo
+echo "| Command | Best | Median | Peak RSS |"
+echo "|---|---|---|---|"
+for row in "${rows[@]}"; do
+  name=${row%%|*}
+  printf '| `%s` | %s ms | %s ms | %s MB |\n' "$name" "$(best "${times[$name]}")" "$(median "${times[$name]}")" \
+    "$((rss[$name] / 1024))"
+done
+echo
+one=${rss["workflow, one shard"]}
+awk -v j1="$(best "${times["corpus --jobs 1"]}")" -v j2="$(best "${times["corpus --jobs 2"]}")" \
+  -v whole="$(best "${times["workflow, whole input"]}")" -v one="$one" \
+  -v r1="${rss["corpus --jobs 1"]}" -v r2="${rss["corpus --jobs 2"]}" 'BEGIN {
+    printf "- peak RSS against one shard'"'"'s workflow: --jobs 1 %.2f x, --jobs 2 %.2f x (2 jobs)\n", r1 / one, r2 / one
+    printf "- --jobs 2 is %.2f x as fast as --jobs 1\n", j1 / j2
+    printf "- --jobs 1 takes %.2f x the time of one workflow call on the whole input\n", j1 / whole
+  }'
