@@ -32,17 +32,9 @@ using Command = std::function<ExitStatus()>;
 
 // A failure of the tool itself: an unusable command line, an output or manifest that cannot be
 // written or read. Never has a location.
-class ToolError final : public Diagnostic {
+class ToolError final : public PlainDiagnostic {
 public:
-    ToolError(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
-
-    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
-    [[nodiscard]] std::string message() const override { return message_; }
-    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
-
-private:
-    std::string_view code_;
-    std::string message_;
+    using PlainDiagnostic::PlainDiagnostic;
 };
 
 // "failed to {action} '{path}': {the system's description of errno} (os error {errno})"

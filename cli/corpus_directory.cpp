@@ -48,6 +48,30 @@ std::optional<std::string> file_text(const std::filesystem::path& path) {
     return text;
 }
 
+// The file's beginning, read until `end` has been seen (or the whole file when it never is).
+std::string file_head(const std::filesystem::path& path, std::string_view end) {
+    std::string head;
+    bool complete = false;
+    (void)read_file_if_present(path, [&](std::string_view piece) {
+        if (!complete) {
+            head.append(piece);
+            complete = head.find(end) != std::string::npos;
+        }
+    });
+    return head;
+}
+
+// Whether the file holds exactly `expected`, compared piece by piece.
+bool file_holds(const std::filesystem::path& path, std::string_view expected) {
+    std::size_t offset = 0;
+    bool same = true;
+    const bool present = read_file_if_present(path, [&](std::string_view piece) {
+        same = same && expected.substr(offset, piece.size()) == piece;
+        offset += piece.size();
+    });
+    return present && same && offset == expected.size();
+}
+
 std::optional<std::string> file_sha256(const std::filesystem::path& path) {
     Sha256 digest;
     if (!read_file_if_present(path, [&digest](std::string_view piece) { digest.update(piece); })) {
@@ -233,10 +257,11 @@ corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanE
         return std::move(*summary);
     }
     // Run by hand: the summary is derived by running the shard again under the report's own settings.
-    const std::string report = file_text(path(report_name)).value_or(std::string{});
+    const corpus::ShardSettings settings =
+        corpus::report_settings(file_head(path(report_name), corpus::report_head_end), entry);
     FastaInput shard{path(entry.file).string()};
-    corpus::ShardRun run = corpus::run_shard(shard.lines(), entry, corpus::report_settings(report, entry));
-    if (run.report_file_text != report) {
+    corpus::ShardRun run = corpus::run_shard(shard.lines(), entry, settings);
+    if (!file_holds(path(report_name), run.report_file_text)) {
         throw corpus::CorpusError{
             code::corpus_invalid_shard,
             fmt::format("{} is not what {} gives under the settings it records", report_name, entry.file)};

@@ -35,6 +35,20 @@ public:
     [[nodiscard]] const char* what() const noexcept override { return code().data(); }
 };
 
+// A failure known by its code and message alone, found at no place in an input.
+class PlainDiagnostic : public Diagnostic {
+public:
+    PlainDiagnostic(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
+
+    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
+    [[nodiscard]] std::string message() const override { return message_; }
+    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
+
+private:
+    std::string_view code_;  // a catalogued code, which has static storage
+    std::string message_;
+};
+
 // A failure that is one of several variants; the variant index selects the code.
 template <class... Alternatives>
 class VariantDiagnostic : public Diagnostic {

@@ -28,17 +28,9 @@ enum class UnreadyRecords { keep, drop };
 }
 
 // A plan, shard, report or summary that cannot be trusted; the message names the file.
-class CorpusError final : public Diagnostic {
+class CorpusError final : public PlainDiagnostic {
 public:
-    CorpusError(std::string_view code, std::string message) : code_(code), message_(std::move(message)) {}
-
-    [[nodiscard]] std::string_view code() const noexcept override { return code_; }
-    [[nodiscard]] std::string message() const override { return message_; }
-    [[nodiscard]] std::optional<DiagnosticLocation> location() const override { return std::nullopt; }
-
-private:
-    std::string_view code_;
-    std::string message_;
+    using PlainDiagnostic::PlainDiagnostic;
 };
 
 // A record that is not model-ready, by its index in the whole input.
@@ -164,9 +156,14 @@ struct ShardRun {
 // failures.
 [[nodiscard]] ShardRun run_shard(ByteLineReader& shard, const ShardPlanEntry& entry, const ShardSettings& settings);
 
+// The members of a report before "validation", which hold its provenance: a report is read only
+// that far, however large the rest.
+inline constexpr std::string_view report_head_end = R"(,"validation":)";
+
 // The settings a shard's report was made with, read from its provenance: `drop` when it covers
-// fewer records than the shard holds. Throws CorpusError naming the report when it is not JSON
-// of a workflow over this shard.
-[[nodiscard]] ShardSettings report_settings(std::string_view report_file_text, const ShardPlanEntry& entry);
+// fewer records than the shard holds. `report_head` is the report's beginning up to at least
+// `report_head_end`, or all of it. Throws CorpusError naming the report when it is not the
+// beginning of a workflow report over this shard.
+[[nodiscard]] ShardSettings report_settings(std::string_view report_head, const ShardPlanEntry& entry);
 
 }  // namespace tamri::corpus

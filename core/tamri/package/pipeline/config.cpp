@@ -85,6 +85,29 @@ Result<std::string, ReferencedConfigError> read_config_text(const std::filesyste
     return std::move(text);
 }
 
+// A configuration whose fields are all acceptable, and its tokenizer profile.
+struct CheckedPipelineConfig {
+    PipelineConfig config;
+    ProteinTokenizerProfile profile;
+};
+
+Result<CheckedPipelineConfig, ReferencedConfigError> read_checked_config(const std::filesystem::path& root,
+                                                                         const std::filesystem::path& config_path) {
+    const auto text = read_config_text(root, config_path);
+    if (const ReferencedConfigError* error = text.error()) {
+        return *error;
+    }
+    auto parsed = parse_pipeline_config(config_path, text.value());
+    if (const ReferencedConfigError* error = parsed.error()) {
+        return *error;
+    }
+    const auto profile = validate_pipeline_config_fields(parsed.value());
+    if (const ReferencedConfigError* error = profile.error()) {
+        return *error;
+    }
+    return CheckedPipelineConfig{std::move(parsed.value()), profile.value()};
+}
+
 }  // namespace
 
 ReferencedConfigError invalid_config(std::string message, std::optional<std::string> location) {
@@ -121,19 +144,11 @@ Result<std::filesystem::path, ReferencedConfigError> canonicalize_pipeline_path(
 
 Result<void, ReferencedConfigError> validate_pipeline_config_artifact(const std::filesystem::path& root,
                                                                       const std::filesystem::path& config_path) {
-    const auto text = read_config_text(root, config_path);
-    if (const ReferencedConfigError* error = text.error()) {
+    const auto checked = read_checked_config(root, config_path);
+    if (const ReferencedConfigError* error = checked.error()) {
         return *error;
     }
-    const auto parsed = parse_pipeline_config(config_path, text.value());
-    if (const ReferencedConfigError* error = parsed.error()) {
-        return *error;
-    }
-    const PipelineConfig& config = parsed.value();
-    if (const auto fields = validate_pipeline_config_fields(config);
-        const ReferencedConfigError* error = fields.error()) {
-        return *error;
-    }
+    const PipelineConfig& config = checked.value().config;
     const std::filesystem::path input{config.input.path};
     if (input.is_absolute()) {
         return invalid_config("package pipeline input.path must be package-relative", "input.path");
@@ -156,21 +171,12 @@ Result<void, ReferencedConfigError> validate_pipeline_config_artifact(const std:
 Result<PipelineWorkflowSettings, ReferencedConfigError> read_pipeline_workflow_settings(
     const std::filesystem::path& config_path) {
     const std::filesystem::path directory = config_path.has_parent_path() ? config_path.parent_path() : ".";
-    const auto text = read_config_text(directory, config_path);
-    if (const ReferencedConfigError* error = text.error()) {
+    const auto checked = read_checked_config(directory, config_path);
+    if (const ReferencedConfigError* error = checked.error()) {
         return *error;
     }
-    const auto parsed = parse_pipeline_config(config_path, text.value());
-    if (const ReferencedConfigError* error = parsed.error()) {
-        return *error;
-    }
-    const PipelineConfig& config = parsed.value();
-    const auto profile = validate_pipeline_config_fields(config);
-    if (const ReferencedConfigError* error = profile.error()) {
-        return *error;
-    }
-    const PipelineExportConfig& exported = config.export_;
-    return PipelineWorkflowSettings{profile.value(), exported.max_length, exported.pad_token_id.value_or(0),
+    const PipelineExportConfig& exported = checked.value().config.export_;
+    return PipelineWorkflowSettings{checked.value().profile, exported.max_length, exported.pad_token_id.value_or(0),
                                     exported.padding};
 }
 
