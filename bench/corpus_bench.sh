@@ -34,36 +34,17 @@ rows=(
   "corpus --jobs 2|$tool corpus $input -o $data/jobs2 --shard-size $shard --jobs 2 ${settings[*]}"
 )
 
-declare -A times rss
-for ((round = 0; round < rounds; round++)); do
-  for row in "${rows[@]}"; do
-    name=${row%%|*}
-    rm -rf "$data/jobs1" "$data/jobs2"  # a rerun would keep the shards already run
-    start=$(date +%s%N)
-    # shellcheck disable=SC2086 # the command is words
-    /usr/bin/time -f '%M' -o "$data/rss" ${row#*|}
-    end=$(date +%s%N)
-    times[$name]+="$(((end - start) / 1000000)) "
-    rss[$name]=$(tail -n 1 "$data/rss")
-  done
-done
-
-best() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -n | head -n 1; }
-median() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+# shellcheck source=bench/rounds.sh
+source bench/rounds.sh
+run_rounds "$rounds" "rm -rf $data/jobs1 $data/jobs2" "${rows[@]}"  # a rerun would keep the shards already run
 
 echo "$(stat -c %s "$input") bytes in $(jq '.shards | length' "$data/cut/plan.json" 2>/dev/null || grep -o '"index"' "$data/cut/plan.json" | wc -l) shards of $shard, $rounds rounds"
 echo
-echo "| Command | Best | Median | Peak RSS |"
-echo "|---|---|---|---|"
-for row in "${rows[@]}"; do
-  name=${row%%|*}
-  printf '| `%s` | %s ms | %s ms | %s MB |\n' "$name" "$(best "${times[$name]}")" "$(median "${times[$name]}")" \
-    "$((rss[$name] / 1024))"
-done
+print_table "${rows[@]}"
 echo
 one=${rss["workflow, one shard"]}
-awk -v j1="$(best "${times["corpus --jobs 1"]}")" -v j2="$(best "${times["corpus --jobs 2"]}")" \
-  -v whole="$(best "${times["workflow, whole input"]}")" -v one="$one" \
+awk -v j1="$(best "corpus --jobs 1")" -v j2="$(best "corpus --jobs 2")" \
+  -v whole="$(best "workflow, whole input")" -v one="$one" \
   -v r1="${rss["corpus --jobs 1"]}" -v r2="${rss["corpus --jobs 2"]}" 'BEGIN {
     printf "- peak RSS against one shard'"'"'s workflow: --jobs 1 %.2f x, --jobs 2 %.2f x (2 jobs)\n", r1 / one, r2 / one
     printf "- --jobs 2 is %.2f x as fast as --jobs 1\n", j1 / j2

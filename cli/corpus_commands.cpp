@@ -188,7 +188,7 @@ void add_corpus_commands(CLI::App& app, Command& command) {
         ->required()
         ->check(unsigned_decimal<std::uint64_t>());
     add_settings_options(*run_shard, run_options->settings);
-    add_unready_option(*run_shard, run_options->settings);
+    add_shard_run_options(*run_shard, run_options->settings);
     run_shard->callback([run_options, &command] { command = [run_options] { return run_one_shard(*run_options); }; });
 
     auto merge_options = std::make_shared<MergeOptions>();
@@ -211,7 +211,7 @@ void add_corpus_commands(CLI::App& app, Command& command) {
         ->check(CLI::Range(1U, 1024U))
         ->capture_default_str();
     add_settings_options(*corpus, corpus_options->settings);
-    add_unready_option(*corpus, corpus_options->settings);
+    add_shard_run_options(*corpus, corpus_options->settings);
     corpus->callback(
         [corpus_options, &command] { command = [corpus_options] { return run_corpus(*corpus_options); }; });
 }

@@ -1,5 +1,6 @@
 #include "corpus_directory.hpp"
 
+#include "arrays_output.hpp"
 #include "command.hpp"
 #include "fasta_input.hpp"
 #include "output_file.hpp"
@@ -80,7 +81,8 @@ std::optional<std::string> file_sha256(const std::filesystem::path& path) {
     return digest.finish();
 }
 
-// The index of "shard-00007.fa", "shard-00007.json" or "shard-00007.summary.json"; none for other names.
+// The index of a shard's file, "shard-00007." and anything (its FASTA, report, summary, arrays);
+// none for other names.
 std::optional<std::uint64_t> shard_file_index(std::string_view name) {
     constexpr std::string_view prefix = "shard-";
     if (!name.starts_with(prefix)) {
@@ -90,34 +92,25 @@ std::optional<std::uint64_t> shard_file_index(std::string_view name) {
     std::uint64_t index = 0;
     const auto [stop, error] = std::from_chars(name.data(), name.data() + name.size(), index);
     const std::string_view suffix{stop, static_cast<std::size_t>(name.data() + name.size() - stop)};
-    if (error != std::errc{} || stop - name.data() < 5 ||
-        (suffix != ".fa" && suffix != ".json" && suffix != ".summary.json")) {
+    if (error != std::errc{} || stop - name.data() < 5 || !suffix.starts_with('.')) {
         return std::nullopt;
     }
     return index;
 }
 
-void remove_if_present(const std::filesystem::path& path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    if (error) {
-        throw ToolError{code::io_write_failed, system_failure_text("remove", path.string(), error.value())};
-    }
-}
-
 // Shard files written under temporary names and given their names together once the whole input
 // has been read, so that a failure leaves the directory as it was.
-class DirectoryShardWriter final : public corpus::ShardWriter {
+class DirectoryShardWriter final : public io::FileSink {
 public:
     DirectoryShardWriter(const CorpusDirectory& directory, std::function<void(std::string_view)> note)
         : directory_(directory), note_(std::move(note)) {}
 
-    void open_shard(const std::string& file) override {
+    void open(const std::string& file) override {
         shards_.push_back(std::make_unique<Output>(directory_.path(file).string()));
         names_.push_back(file);
     }
     void write(std::string_view bytes) override { shards_.back()->write(bytes); }
-    void close_shard() override {
+    void close() override {
         shards_.back()->finish();
         note_(fmt::format("cut {}", names_.back()));
     }
@@ -176,7 +169,7 @@ corpus::ShardPlan CorpusDirectory::cut(const std::string& input, std::uint64_t s
     DirectoryShardWriter writer{*this, [this](std::string_view what) { note(what); }};
     FastaInput fasta{input};
     corpus::ShardPlan plan = corpus::cut_fasta_into_shards(fasta.lines(), shard_size, writer);
-    remove_if_present(path("plan.json"));
+    remove_file_if_present(path("plan.json"));
     remove_stale_files(plan.shards.size());
     writer.publish();
     // The plan comes last: its presence says that every shard it names is in place.
@@ -196,9 +189,9 @@ corpus::ShardPlan CorpusDirectory::plan() const {
 
 bool CorpusDirectory::run_shard(const corpus::ShardPlanEntry& entry, const corpus::ShardSettings& settings) const {
     FastaInput shard{path(entry.file).string()};
-    const corpus::ShardRun run = corpus::run_shard(shard.lines(), entry, settings);
+    corpus::ShardRun run = corpus::run_shard(shard.lines(), entry, settings);
     // A summary left from an earlier run must not vouch for the new report if this run is killed.
-    remove_if_present(path(corpus::shard_summary_file_name(entry.index)));
+    remove_file_if_present(path(corpus::shard_summary_file_name(entry.index)));
     const std::filesystem::path report = path(run.summary.report);
     Output output{report.string()};
     output.write(run.report_file_text);
@@ -206,6 +199,15 @@ bool CorpusDirectory::run_shard(const corpus::ShardPlanEntry& entry, const corpu
     if (file_sha256(report) != run.summary.report_sha256) {
         throw corpus::CorpusError{code::corpus_invalid_shard,
                                   fmt::format("{} did not read back as it was written", run.summary.report)};
+    }
+    const std::filesystem::path prefix = path(corpus::shard_arrays_prefix(entry.index));
+    if (settings.arrays && run.model_input) {
+        run.summary.arrays = write_arrays(prefix, *run.model_input, run.summary.output_data_sha256);
+    } else {
+        remove_arrays(prefix);
+        if (settings.arrays) {
+            fmt::print(stderr, "tamri {}: {} is not model-ready: no arrays written\n", command_, entry.file);
+        }
     }
     write_summary(run.summary);
     note(fmt::format("ran {}", entry.file));
@@ -221,7 +223,9 @@ bool CorpusDirectory::has_current_run(const corpus::ShardPlanEntry& entry,
     }
     const bool kept_as_asked = settings.unready == corpus::UnreadyRecords::keep ? summary->set_aside.empty()
                                                                                 : summary->readiness_issues.empty();
-    return kept_as_asked && file_sha256(path(summary->report)) == summary->report_sha256;
+    const bool arrays_as_asked = summary->arrays.has_value() == (settings.arrays && summary->model_ready);
+    return kept_as_asked && arrays_as_asked && file_sha256(path(summary->report)) == summary->report_sha256 &&
+           (!summary->arrays || file_sha256(path(summary->arrays->file)) == summary->arrays->sha256);
 }
 
 MergedCorpus CorpusDirectory::merge(const corpus::ShardPlan& plan, Reports reports) const {
@@ -254,6 +258,10 @@ corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanE
                 fmt::format("{} changed after its run was verified: its digest is {}, {} records {}", report_name,
                             *report_sha256, summary_name, summary->report_sha256)};
         }
+        if (summary->arrays && file_sha256(path(summary->arrays->file)) != summary->arrays->sha256) {
+            throw corpus::CorpusError{code::corpus_invalid_shard,
+                                      fmt::format("{} changed after its run was verified", summary->arrays->file)};
+        }
         return std::move(*summary);
     }
     // Run by hand: the summary is derived by running the shard again under the report's own settings.
@@ -266,8 +274,31 @@ corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanE
             code::corpus_invalid_shard,
             fmt::format("{} is not what {} gives under the settings it records", report_name, entry.file)};
     }
+    run.summary.arrays = arrays_written_by_hand(entry, run.summary.output_data_sha256);
     write_summary(run.summary);
     return std::move(run.summary);
+}
+
+std::optional<arrays::ArraysReference> CorpusDirectory::arrays_written_by_hand(
+    const corpus::ShardPlanEntry& entry, const std::string& output_data_sha256) const {
+    const std::string name = arrays::arrays_manifest_name(corpus::shard_arrays_prefix(entry.index));
+    const std::optional<std::string> text = file_text(path(name));
+    if (!text) {
+        return std::nullopt;
+    }
+    std::string described;
+    try {
+        described = json::decode_record_document<arrays::ArraysManifest>(*text).output_data_sha256;
+    } catch (const json::DecodeError& error) {
+        throw corpus::CorpusError{code::corpus_invalid_shard,
+                                  fmt::format("{} is not an arrays manifest: {}", name, error.detail())};
+    }
+    if (described != output_data_sha256) {
+        throw corpus::CorpusError{code::corpus_invalid_shard,
+                                  fmt::format("{} describes arrays of another report than {}", name,
+                                              corpus::shard_report_file_name(entry.index))};
+    }
+    return arrays::ArraysReference{name, sha256_bytes_digest(*text)};
 }
 
 void CorpusDirectory::write_summary(const corpus::ShardSummary& summary) const {
@@ -275,7 +306,7 @@ void CorpusDirectory::write_summary(const corpus::ShardSummary& summary) const {
 }
 
 void CorpusDirectory::remove_stale_files(std::uint64_t shard_count) const {
-    remove_if_present(path("corpus.json"));
+    remove_file_if_present(path("corpus.json"));
     std::error_code error;
     std::vector<std::filesystem::path> stale;
     for (std::filesystem::directory_iterator file{root_, error}, end; !error && file != end; file.increment(error)) {
@@ -288,7 +319,7 @@ void CorpusDirectory::remove_stale_files(std::uint64_t shard_count) const {
         throw ToolError{code::io_read_failed, system_failure_text("list", root_.string(), error.value())};
     }
     for (const std::filesystem::path& file : stale) {
-        remove_if_present(file);
+        remove_file_if_present(file);
     }
 }
 

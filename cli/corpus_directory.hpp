@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tamri::cli {
@@ -53,6 +54,9 @@ public:
 
 private:
     [[nodiscard]] corpus::ShardSummary summary_for_merge(const corpus::ShardPlanEntry& entry, Reports reports) const;
+    // The arrays a shard run by hand left beside its report, which must be of that report.
+    [[nodiscard]] std::optional<arrays::ArraysReference> arrays_written_by_hand(
+        const corpus::ShardPlanEntry& entry, const std::string& output_data_sha256) const;
     void write_summary(const corpus::ShardSummary& summary) const;
     void remove_stale_files(std::uint64_t shard_count) const;
 

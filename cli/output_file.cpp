@@ -109,4 +109,12 @@ void Output::write_through(std::string_view bytes) {
     }
 }
 
+void remove_file_if_present(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error) {
+        throw ToolError{code::io_write_failed, system_failure_text("remove", path.string(), error.value())};
+    }
+}
+
 }  // namespace tamri::cli

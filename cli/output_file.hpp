@@ -6,6 +6,7 @@
 #include "tamri/io/file.hpp"
 #include "tamri/json/writer.hpp"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,9 @@ private:
     int fd_ = -1;  // standard output or the temporary file
     std::string buffer_;
 };
+
+// Removes a file unless there is none. Throws ToolError "io.write_failed".
+void remove_file_if_present(const std::filesystem::path& path);
 
 // Records written as JSON Lines: one compact JSON object and a line feed each.
 class JsonLinesOutput {

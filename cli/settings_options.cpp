@@ -13,15 +13,19 @@ corpus::ShardSettings SettingsOptions::resolve() const {
         if (max_length_option->count() == 0) {
             throw ToolError{code::cli_invalid_arguments, "--max-length is required"};
         }
-        return corpus::ShardSettings{max_length, pad_token_id, padding, profile, unready};
+        return corpus::ShardSettings{max_length, pad_token_id, padding, profile, unready, arrays};
     }
     const auto read = package::read_pipeline_workflow_settings(pipeline_config);
     if (const package::ReferencedConfigError* error = read.error()) {
         throw ToolError{code::pipeline_invalid_config, error->message};
     }
     const package::PipelineWorkflowSettings& settings = read.value();
-    return corpus::ShardSettings{settings.max_length, settings.pad_token_id, settings.padding,
-                                 std::string{enum_text(settings.profile)}, unready};
+    return corpus::ShardSettings{settings.max_length,
+                                 settings.pad_token_id,
+                                 settings.padding,
+                                 std::string{enum_text(settings.profile)},
+                                 unready,
+                                 arrays};
 }
 
 void add_settings_options(CLI::App& command, SettingsOptions& options) {
@@ -48,13 +52,16 @@ void add_settings_options(CLI::App& command, SettingsOptions& options) {
         ->excludes(profile);
 }
 
-void add_unready_option(CLI::App& command, SettingsOptions& options) {
+void add_shard_run_options(CLI::App& command, SettingsOptions& options) {
     command
         .add_option("--unready", options.unready,
                     "keep: a shard with a record that is not model-ready has no model input; drop: such records are "
                     "set aside and listed")
         ->check(CLI::IsMember({"keep", "drop"}))
         ->capture_default_str();
+    command.add_flag("--arrays", options.arrays,
+                     "Training arrays beside each model-ready shard's report: DIR/shard-NNNNN.input_ids.npy and the "
+                     "rest, listed with their digests in DIR/shard-NNNNN.arrays.json");
 }
 
 }  // namespace tamri::cli

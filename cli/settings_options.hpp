@@ -19,6 +19,7 @@ struct SettingsOptions {
     std::string profile{"protein-20"};
     std::string pipeline_config;
     std::string unready{"keep"};
+    bool arrays = false;
     CLI::Option* max_length_option = nullptr;
 
     // The flags' settings, or the configuration's (ToolError "pipeline.invalid_config" with the
@@ -28,7 +29,7 @@ struct SettingsOptions {
 
 void add_settings_options(CLI::App& command, SettingsOptions& options);
 
-// --unready keep|drop, for the commands that run shards.
-void add_unready_option(CLI::App& command, SettingsOptions& options);
+// --unready keep|drop and --arrays, for the commands that run shards.
+void add_shard_run_options(CLI::App& command, SettingsOptions& options);
 
 }  // namespace tamri::cli

@@ -14,13 +14,13 @@ namespace {
 
 using tamri::fuzz::require;
 
-class CollectingShardWriter final : public tamri::corpus::ShardWriter {
+class CollectingShardWriter final : public tamri::io::FileSink {
 public:
     std::vector<std::string> shards;
 
-    void open_shard(const std::string&) override { shards.emplace_back(); }
+    void open(const std::string&) override { shards.emplace_back(); }
     void write(std::string_view bytes) override { shards.back().append(bytes); }
-    void close_shard() override {}
+    void close() override {}
 };
 
 // The records of the bytes, or the failure's code and location.

@@ -16,11 +16,14 @@ concurrent.futures.Executor:
 Workers receive only the tool's path, the directory and a shard's index and read the shard themselves,
 so out_dir must be storage every worker shares (and every worker needs the tool at the same path).
 out_dir/corpus.json comes out byte for byte as `tamri corpus` writes it; prepare returns it parsed.
+With arrays=True every model-ready shard also gets its model input as NumPy files, which
+load_arrays(out_dir) maps into memory once each shard's arrays.json matches the corpus report.
 """
 
 from __future__ import annotations
 
 import concurrent.futures
+import hashlib
 import json
 import os
 import shutil
@@ -28,7 +31,7 @@ import subprocess
 import sys
 from typing import Any
 
-__all__ = ["CorpusError", "prepare"]
+__all__ = ["CorpusError", "load_arrays", "prepare"]
 
 StrPath = str | os.PathLike[str]
 
@@ -91,7 +94,8 @@ def _require_int(name: str, value: object) -> None:
 
 def prepare(input: StrPath, out_dir: StrPath, *, max_length: int, pad_token_id: int = 0,
             padding: str = "no_padding", profile: str = "protein-20", shard_size: int = 64 << 20,
-            unready: str = "keep", executor: concurrent.futures.Executor | None = None) -> dict[str, Any]:
+            unready: str = "keep", arrays: bool = False,
+            executor: concurrent.futures.Executor | None = None) -> dict[str, Any]:
     """Shards INPUT (a FASTA path, plain or gzip) into out_dir, prepares every shard, merges them into
     out_dir/corpus.json and returns it parsed. unready="drop" leaves records that are not model-ready out.
     Raises CorpusError when a step fails, with the tool's code and message."""
@@ -105,7 +109,7 @@ def prepare(input: StrPath, out_dir: StrPath, *, max_length: int, pad_token_id: 
     with open(os.path.join(directory, "plan.json"), encoding="utf-8") as plan_file:
         indices = [shard["index"] for shard in json.load(plan_file)["shards"]]
     args = ("--max-length", str(max_length), "--pad-token-id", str(pad_token_id), "--padding", padding,
-            "--profile", profile, "--unready", unready)
+            "--profile", profile, "--unready", unready) + (("--arrays",) if arrays else ())
     if executor is None:
         for index in indices:
             _check(_run_shard(tool, directory, index, args))
@@ -120,3 +124,40 @@ def prepare(input: StrPath, out_dir: StrPath, *, max_length: int, pad_token_id: 
     with open(corpus, encoding="utf-8") as corpus_file:
         result: dict[str, Any] = json.load(corpus_file)
     return result
+
+
+def _shard_arrays(directory: str, shard: dict[str, Any]) -> dict[str, Any]:
+    reference = shard["arrays"]
+    with open(os.path.join(directory, reference["file"]), "rb") as manifest_file:
+        text = manifest_file.read()
+    if "sha256:" + hashlib.sha256(text).hexdigest() != reference["sha256"]:
+        raise CorpusError("corpus.invalid_shard", f"{reference['file']} is not the one corpus.json names")
+    manifest = json.loads(text)
+    if manifest["output_data_sha256"] != shard["output_data_sha256"]:
+        raise CorpusError("corpus.invalid_shard", f"{reference['file']} describes arrays of another report")
+    import numpy  # only callers of this function need NumPy
+
+    prefix = reference["file"][:-len("arrays.json")]
+    loaded: dict[str, Any] = {}
+    for entry in manifest["files"]:
+        path = os.path.join(directory, entry["name"])
+        key = entry["name"][len(prefix):].rsplit(".", 1)[0]
+        if entry["dtype"] == "json":
+            with open(path, encoding="utf-8") as ids_file:
+                loaded[key] = json.load(ids_file)
+            continue
+        array = numpy.load(path, mmap_mode="r")
+        if array.dtype.str != entry["dtype"] or list(array.shape) != entry["shape"]:
+            raise CorpusError("corpus.invalid_shard", f"{entry['name']} is not the array {reference['file']} lists")
+        loaded[key] = array
+    return loaded
+
+
+def load_arrays(out_dir: StrPath) -> list[dict[str, Any] | None]:
+    """The training arrays of every shard in order, memory-mapped read-only: input_ids and
+    attention_mask (fixed_length) or offsets (no_padding), truncated, and ids; None for a shard that
+    has none. Each shard's arrays.json must be the one corpus.json names, for the same report."""
+    directory = os.fspath(out_dir)
+    with open(os.path.join(directory, "corpus.json"), encoding="utf-8") as corpus_file:
+        shards = json.load(corpus_file)["shards"]
+    return [None if shard["arrays"] is None else _shard_arrays(directory, shard) for shard in shards]

@@ -15,7 +15,7 @@ packages=(
   hyperfine time
 )
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(seqkit)  # bench/cli_bench.sh
+  packages+=(seqkit python3-pyfastx)  # bench/cli_bench.sh; the NumPy peer of bench/arrays_bench.sh
 fi
 
 missing=()

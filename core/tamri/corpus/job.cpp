@@ -89,7 +89,8 @@ ShardRun finish_run(const ShardPlanEntry& entry, SequenceWorkflowResult result, 
         }
     }
     ShardRun run{std::move(result.report_json),
-                 summarize(entry, result.output, settings, std::move(readiness_issues), std::move(set_aside))};
+                 summarize(entry, result.output, settings, std::move(readiness_issues), std::move(set_aside)),
+                 std::move(result.output.model_input)};
     run.report_file_text.push_back('\n');
     run.summary.report_sha256 = sha256_bytes_digest(run.report_file_text);
     return run;
@@ -143,6 +144,10 @@ std::string shard_report_file_name(std::uint64_t index) {
 
 std::string shard_summary_file_name(std::uint64_t index) {
     return fmt::format("shard-{:05}.summary.json", index);
+}
+
+std::string shard_arrays_prefix(std::uint64_t index) {
+    return fmt::format("shard-{:05}", index);
 }
 
 ShardRun run_shard(ByteLineReader& shard, const ShardPlanEntry& entry, const ShardSettings& settings) {

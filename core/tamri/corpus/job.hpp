@@ -4,6 +4,7 @@
 // kept (the shard is then not model-ready) or set aside, and the small summary that merging reads
 // instead of the shard's whole report.
 
+#include "tamri/arrays/arrays.hpp"
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/base/enum_table.hpp"
 #include "tamri/corpus/shard.hpp"
@@ -85,6 +86,7 @@ struct ShardSummary {
     ShardCounts counts;
     std::vector<CorpusRecordIssue> readiness_issues;
     std::vector<CorpusRecordIssue> set_aside;
+    std::optional<arrays::ArraysReference> arrays;  // null: no training arrays were written
 };
 
 constexpr auto json_schema(std::type_identity<CorpusRecordIssue>) {
@@ -123,12 +125,14 @@ constexpr auto json_schema(std::type_identity<ShardSummary>) {
         json::field<&T::input_hash>("input_hash"), json::field<&T::model_ready>("model_ready"),
         json::field<&T::output_data_sha256>("output_data_sha256"), json::field<&T::report_sha256>("report_sha256"),
         json::field<&T::provenance>("provenance"), json::field<&T::counts>("counts"),
-        json::field<&T::readiness_issues>("readiness_issues"), json::field<&T::set_aside>("set_aside"));
+        json::field<&T::readiness_issues>("readiness_issues"), json::field<&T::set_aside>("set_aside"),
+        json::field<&T::arrays>("arrays"));
 }
 
-// "shard-00007.json" and "shard-00007.summary.json".
+// "shard-00007.json", "shard-00007.summary.json" and "shard-00007", the prefix of its arrays.
 [[nodiscard]] std::string shard_report_file_name(std::uint64_t index);
 [[nodiscard]] std::string shard_summary_file_name(std::uint64_t index);
+[[nodiscard]] std::string shard_arrays_prefix(std::uint64_t index);
 
 // A shard run's settings as the front ends receive them, the texts not yet judged.
 struct ShardSettings {
@@ -137,16 +141,19 @@ struct ShardSettings {
     std::string padding;
     std::string profile;
     UnreadyRecords unready = UnreadyRecords::keep;
+    bool arrays = false;  // training arrays beside the report when the shard is model-ready
 
     [[nodiscard]] WorkflowArguments arguments() const noexcept {
         return WorkflowArguments{max_length, pad_token_id, padding, profile};
     }
 };
 
-// A shard's workflow report (the text of its file: compact JSON and a line feed) and its summary.
+// A shard's workflow report (the text of its file: compact JSON and a line feed), its summary and
+// its rows when it is model-ready.
 struct ShardRun {
     std::string report_file_text;
     ShardSummary summary;
+    std::optional<ModelInput> model_input;
 };
 
 // Runs the workflow over one shard of the plan. With `keep`, the report is that of the workflow

@@ -91,7 +91,7 @@ void CorpusMerger::add(ShardSummary summary) {
     append(report_.set_aside, std::move(summary.set_aside));
     report_.shards.push_back(CorpusShard{summary.index, std::move(summary.file), summary.counts.records,
                                          std::move(summary.input_hash), std::move(summary.output_data_sha256),
-                                         summary.model_ready, std::nullopt});
+                                         summary.model_ready, std::move(summary.arrays)});
 }
 
 std::string CorpusMerger::finish() && {

@@ -24,7 +24,7 @@ struct CorpusShard {
     std::string input_hash;
     std::string output_data_sha256;
     bool model_ready = false;
-    std::optional<std::string> arrays;  // null: no training arrays were written
+    std::optional<arrays::ArraysReference> arrays;  // null: no training arrays were written
 };
 
 struct CorpusReport {

@@ -15,7 +15,7 @@ namespace {
 // it, to a new one.
 class ShardCutter {
 public:
-    ShardCutter(std::uint64_t shard_size, ShardWriter& writer) : shard_size_(shard_size), writer_(writer) {}
+    ShardCutter(std::uint64_t shard_size, io::FileSink& writer) : shard_size_(shard_size), writer_(writer) {}
 
     void take_line(std::string_view line) {
         const bool header = trim_fasta_line_bytes(line).bytes.starts_with('>');
@@ -69,7 +69,7 @@ private:
         const std::uint64_t index = plan_.shards.size();
         plan_.shards.push_back(ShardPlanEntry{
             index, shard_file_name(index), bytes_written_, 0, pending_first_line_, pending_first_record_, 0, {}, {}});
-        writer_.open_shard(plan_.shards.back().file);
+        writer_.open(plan_.shards.back().file);
         shard_hash_ = StableInputHasher{};
         shard_sha256_ = Sha256{};
         open_ = true;
@@ -79,7 +79,7 @@ private:
         if (!open_) {
             return;
         }
-        writer_.close_shard();
+        writer_.close();
         ShardPlanEntry& shard = plan_.shards.back();
         shard.input_hash = shard_hash_.finalize();
         shard.sha256 = shard_sha256_.finish();
@@ -87,7 +87,7 @@ private:
     }
 
     std::uint64_t shard_size_;
-    ShardWriter& writer_;
+    io::FileSink& writer_;
     ShardPlan plan_;
     bool open_ = false;
     std::string pending_;
@@ -135,7 +135,7 @@ std::string shard_file_name(std::uint64_t index) {
     return fmt::format("shard-{:05}.fa", index);
 }
 
-ShardPlan cut_fasta_into_shards(ByteLineReader& reader, std::uint64_t shard_size, ShardWriter& writer) {
+ShardPlan cut_fasta_into_shards(ByteLineReader& reader, std::uint64_t shard_size, io::FileSink& writer) {
     ShardCutter cutter{shard_size, writer};
     CuttingLineReader lines{reader, cutter};
     CheckingRecordSink sink;

@@ -3,6 +3,7 @@
 // Cutting a FASTA stream into shards of whole records, in one pass and the memory of its longest
 // record, and the plan that describes them: sizes, positions, record counts and digests.
 
+#include "tamri/io/file_sink.hpp"
 #include "tamri/io/line_reader.hpp"
 #include "tamri/json/record.hpp"
 
@@ -69,23 +70,11 @@ constexpr auto json_schema(std::type_identity<ShardPlan>) {
 // "shard-00007.fa": at least five digits, so that names sort in shard order up to 100,000 shards.
 [[nodiscard]] std::string shard_file_name(std::uint64_t index);
 
-// Receives the shards' bytes in input order: each shard opened, written in pieces, then closed.
-class ShardWriter {
-public:
-    ShardWriter() = default;
-    ShardWriter(const ShardWriter&) = delete;
-    ShardWriter& operator=(const ShardWriter&) = delete;
-    virtual ~ShardWriter() = default;
-
-    virtual void open_shard(const std::string& file) = 0;
-    virtual void write(std::string_view bytes) = 0;
-    virtual void close_shard() = 0;
-};
-
 // Reads the stream once, checking it with the FASTA stream scanner's rules, and cuts it before
 // header lines into shards of at most `shard_size` bytes (one record larger than that makes a shard
 // of its own). The shards concatenate to the input. Throws FastaReadError for malformed FASTA, with
-// the line and record index of the whole input; `writer` may have received shards by then.
-[[nodiscard]] ShardPlan cut_fasta_into_shards(ByteLineReader& reader, std::uint64_t shard_size, ShardWriter& writer);
+// the line and record index of the whole input; `writer` may have received shards by then, each a file named as the
+// plan names it.
+[[nodiscard]] ShardPlan cut_fasta_into_shards(ByteLineReader& reader, std::uint64_t shard_size, io::FileSink& writer);
 
 }  // namespace tamri::corpus
