@@ -3,6 +3,7 @@
 #include "output_file.hpp"
 
 #include "tamri/io/file.hpp"
+#include "tamri/tokenizer/types.hpp"
 
 #include <fmt/format.h>
 
@@ -21,6 +22,10 @@ void add_output_option(CLI::App& command, std::string& output) {
         .add_option("-o,--output", output,
                     "Where to write: - for standard output, or a file, which is written whole or not at all")
         ->capture_default_str();
+}
+
+void add_profile_option(CLI::App& command, std::string& profile) {
+    command.add_option("--profile", profile, choices_text<ProteinTokenizerProfile>())->capture_default_str();
 }
 
 void write_report(const std::string& output, std::string_view json) {

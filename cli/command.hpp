@@ -5,6 +5,7 @@
 
 #include "tamri/base/codes.hpp"
 #include "tamri/base/diagnostic.hpp"
+#include "tamri/base/enum_table.hpp"
 
 #include <fmt/format.h>
 #include <CLI/CLI.hpp>
@@ -64,6 +65,21 @@ template <class T>
                           },
                           ""};
 }
+
+// "a, b or c": an enumeration's texts, for help texts.
+template <Enumerated Enum>
+[[nodiscard]] std::string choices_text() {
+    constexpr auto texts = enum_texts<Enum>;
+    std::string text;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == texts.size() ? " or " : ", ";
+        text += texts[i];
+    }
+    return text;
+}
+
+// --profile, a tokenizer profile's text (judged by the command that uses it).
+void add_profile_option(CLI::App& command, std::string& profile);
 
 // Writes one JSON text, a line feed after it, to `output` ("-" is standard output).
 void write_report(const std::string& output, std::string_view json);

@@ -78,7 +78,8 @@ ExitStatus run_one_shard(const RunShardOptions& options) {
     const corpus::ShardPlan plan = directory.plan();
     if (options.index >= plan.shards.size()) {
         throw ToolError{code::cli_invalid_arguments,
-                        fmt::format("INDEX: the plan has {} shards, got {}", plan.shards.size(), options.index)};
+                        fmt::format("INDEX: got {}, but the plan's shards are numbered from 0 to {}", options.index,
+                                    plan.shards.size() - 1)};
     }
     return status_for(directory.run_shard(plan.shards[options.index], settings));
 }

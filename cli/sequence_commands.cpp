@@ -61,8 +61,8 @@ void add_sequence_commands(CLI::App& app, Command& command) {
         "error_count, sequences. Exit status 0 when every record is valid, 1 otherwise.");
     add_input_argument(*validate, validate_options->paths.input, "FASTA input, plain or gzip-compressed");
     validate->add_option("--kind", validate_options->kind,
-                         "auto (detected per record), protein, dna or rna; without it every record is validated "
-                         "as protein");
+                         choices_text<SequenceKindSelection>() +
+                             " (auto: detected per record); without it every record is validated as protein");
     add_output_option(*validate, validate_options->paths.output);
     validate->callback(
         [validate_options, &command] { command = [validate_options] { return run_validate(*validate_options); }; });

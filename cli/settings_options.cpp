@@ -3,7 +3,11 @@
 #include "command.hpp"
 
 #include "tamri/base/codes.hpp"
+#include "tamri/model_input/model_input.hpp"
 #include "tamri/package/pipeline/config.hpp"
+
+#include <string>
+#include <vector>
 
 namespace tamri::cli {
 
@@ -36,12 +40,9 @@ void add_settings_options(CLI::App& command, SettingsOptions& options) {
                            ->check(unsigned_decimal<std::uint8_t>())
                            ->default_str("0");
     CLI::Option* padding =
-        command.add_option("--padding", options.padding, "fixed_length or no_padding")->capture_default_str();
-    CLI::Option* profile =
-        command
-            .add_option("--profile", options.profile,
-                        "protein-20, protein-20-special, dna-iupac, dna-iupac-special, rna-iupac or rna-iupac-special")
-            ->capture_default_str();
+        command.add_option("--padding", options.padding, choices_text<PaddingPolicy>())->capture_default_str();
+    add_profile_option(command, options.profile);
+    CLI::Option* profile = command.get_option("--profile");
     command
         .add_option("--pipeline-config", options.pipeline_config,
                     "A model package's pipeline configuration (JSON or TOML) whose profile, max_length, pad_token_id "
@@ -57,7 +58,8 @@ void add_shard_run_options(CLI::App& command, SettingsOptions& options) {
         .add_option("--unready", options.unready,
                     "keep: a shard with a record that is not model-ready has no model input; drop: such records are "
                     "set aside and listed")
-        ->check(CLI::IsMember({"keep", "drop"}))
+        ->check(CLI::IsMember(std::vector<std::string>(enum_texts<corpus::UnreadyRecords>.begin(),
+                                                       enum_texts<corpus::UnreadyRecords>.end())))
         ->capture_default_str();
     command.add_flag("--arrays", options.arrays,
                      "Training arrays beside each model-ready shard's report: DIR/shard-NNNNN.input_ids.npy and the "

@@ -40,10 +40,7 @@ void add_tokenizer_commands(CLI::App& app, Command& command) {
         "Tokenize every record, as tokenize_fasta_records does, and print each one as it completes: one JSON "
         "object {\"id\",\"length\",\"alphabet\",\"valid\",\"tokens\",\"warnings\",\"errors\"} per line (JSON Lines).");
     add_input_argument(*tokenize, options->paths.input, "FASTA input, plain or gzip-compressed");
-    tokenize
-        ->add_option("--profile", options->profile,
-                     "protein-20, protein-20-special, dna-iupac, dna-iupac-special, rna-iupac or rna-iupac-special")
-        ->capture_default_str();
+    add_profile_option(*tokenize, options->profile);
     add_output_option(*tokenize, options->paths.output);
     tokenize->callback([options, &command] { command = [options] { return run_tokenize(*options); }; });
 }

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -58,9 +59,16 @@ void add_workflow_commands(CLI::App& app, Command& command) {
     add_input_argument(*workflow, options->paths.input, "FASTA input, plain or gzip-compressed");
     add_settings_options(*workflow, options->settings);
     add_output_option(*workflow, options->paths.output);
-    workflow->add_option("--arrays", options->arrays,
-                         "Also write the model input as NumPy files PREFIX.input_ids.npy and the rest, listed with "
-                         "their digests in PREFIX.arrays.json; a batch that is not model-ready writes none");
+    workflow
+        ->add_option("--arrays", options->arrays,
+                     "Also write the model input as NumPy files PREFIX.input_ids.npy and the rest, listed with "
+                     "their digests in PREFIX.arrays.json; a batch that is not model-ready writes none")
+        ->check(CLI::Validator{[](std::string& prefix) {
+                                   return std::filesystem::path{prefix}.filename().empty()
+                                              ? fmt::format("expected a path ending in a file name, got '{}'", prefix)
+                                              : std::string{};
+                               },
+                               ""});
     workflow->callback([options, &command] { command = [options] { return run_workflow(*options); }; });
 }
 

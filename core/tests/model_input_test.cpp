@@ -50,12 +50,9 @@ Failure not_model_ready(std::string_view id, std::size_t warnings, std::size_t e
 
 // ---- padding texts ----
 
-TEST(PaddingPolicy, TextsRoundTripAndMatchExactly) {
-    for (const PaddingPolicy padding : enum_values<PaddingPolicy>) {
-        EXPECT_EQ(parse_enum<PaddingPolicy>(enum_text(padding)), padding);
-    }
-    EXPECT_EQ(enum_text(PaddingPolicy::FixedLength), "fixed_length");
-    EXPECT_EQ(enum_text(PaddingPolicy::NoPadding), "no_padding");
+TEST(PaddingPolicy, TextsMatchExactly) {
+    EXPECT_EQ(parse_enum<PaddingPolicy>("fixed_length"), PaddingPolicy::FixedLength);
+    EXPECT_EQ(parse_enum<PaddingPolicy>("no_padding"), PaddingPolicy::NoPadding);
     for (const std::string_view text : {"fixed", "Fixed_Length", " no_padding", "no_padding ", "", "no-padding"}) {
         EXPECT_EQ(parse_enum<PaddingPolicy>(text), std::nullopt) << text;
     }

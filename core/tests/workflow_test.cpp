@@ -1,5 +1,6 @@
 #include "tamri/workflow/workflow.hpp"
 #include "tamri/base/diagnostic.hpp"
+#include "tamri/base/version.hpp"
 #include "tamri/digest/sha256.hpp"
 #include "tamri/json/writer.hpp"
 #include "tamri/tokenizer/config.hpp"
@@ -99,8 +100,9 @@ TEST_P(WorkflowReport, IsWrittenExactly) {
     EXPECT_EQ(result.output.model_ready, result.output.model_input.has_value());
 }
 
-constexpr std::string_view provenance_head =
-    R"("provenance":{"tamri_core_version":"0.52.0","invocation":{"command":"tamri-python.prepare_workflow",)";
+const std::string provenance_head =
+    fmt::format(R"("provenance":{{"tamri_core_version":"{}","invocation":{{"command":"tamri-python.prepare_workflow",)",
+                tamri_core_version);
 constexpr std::string_view provenance_tail =
     R"("input_hash":"fnv1a64:0123456789abcdef","normalization":"strip_ascii_whitespace_uppercase",)"
     R"("validation_alphabet":"protein-20","tokenizer":{"name":"protein-20","vocab_size":20,"unknown_token_id":20,)"

@@ -230,8 +230,6 @@ def test_argument_failures_use_the_interpreter_wording(call, error, message):
 
 @pytest.mark.parametrize("name", ["SequenceValidationReport", "ModelInput", "SequenceWorkflowOutput"])
 def test_classes_without_constructor_refuse_calls(name):
-    if not hasattr(tamri, name):
-        pytest.skip(f"{name} is not built yet")
     with pytest.raises(TypeError, match=f"^No constructor defined for {name}$"):
         getattr(tamri, name)()
 
@@ -248,7 +246,7 @@ def test_only_the_entry_point_is_exported():
 
 
 def installed_interpreters():
-    candidates = set()
+    candidates = {sys.executable}  # so that the test runs on any machine
     for directory in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/bin", "/usr/local/bin"]:
         if "shims" not in directory:
             candidates.update(glob.glob(os.path.join(directory, "python3.1[1-9]")))
