@@ -73,7 +73,6 @@ struct RunShardOptions {
 
 ExitStatus run_one_shard(const RunShardOptions& options) {
     const corpus::ShardSettings settings = options.settings.resolve();
-    (void)workflow_settings_from_arguments(settings.arguments(), 0);
     const CorpusDirectory directory{options.directory, "run-shard", false};
     const corpus::ShardPlan plan = directory.plan();
     if (options.index >= plan.shards.size()) {
@@ -140,7 +139,6 @@ void run_shards(const CorpusDirectory& directory, const corpus::ShardPlan& plan,
 
 ExitStatus run_corpus(const CorpusOptions& options) {
     const corpus::ShardSettings settings = options.settings.resolve();
-    (void)workflow_settings_from_arguments(settings.arguments(), 0);
     const CorpusDirectory directory{options.shard.directory, "corpus", progress_wanted(options.shard.progress)};
     const corpus::ShardPlan plan = directory.cut(options.shard.input, *parse_size(options.shard.shard_size));
     run_shards(directory, plan, settings, options.jobs);

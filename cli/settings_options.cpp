@@ -5,31 +5,42 @@
 #include "tamri/base/codes.hpp"
 #include "tamri/model_input/model_input.hpp"
 #include "tamri/package/pipeline/config.hpp"
+#include "tamri/workflow/workflow.hpp"
 
 #include <string>
 #include <vector>
 
 namespace tamri::cli {
+namespace {
 
-corpus::ShardSettings SettingsOptions::resolve() const {
-    const corpus::UnreadyRecords unready = *parse_enum<corpus::UnreadyRecords>(this->unready);
-    if (pipeline_config.empty()) {
-        if (max_length_option->count() == 0) {
+// The settings as given, the texts not yet judged.
+corpus::ShardSettings given_settings(const SettingsOptions& options) {
+    const corpus::UnreadyRecords unready = *parse_enum<corpus::UnreadyRecords>(options.unready);
+    if (options.pipeline_config.empty()) {
+        if (options.max_length_option->count() == 0) {
             throw ToolError{code::cli_invalid_arguments, "--max-length is required"};
         }
-        return corpus::ShardSettings{max_length, pad_token_id, padding, profile, unready, arrays};
+        return corpus::ShardSettings{
+            options.max_length, options.pad_token_id, options.padding, options.profile, unready, options.arrays};
     }
-    const auto read = package::read_pipeline_workflow_settings(pipeline_config);
+    const auto read = package::read_pipeline_workflow_settings(options.pipeline_config);
     if (const package::ReferencedConfigError* error = read.error()) {
         throw ToolError{code::pipeline_invalid_config, error->message};
     }
     const package::PipelineWorkflowSettings& settings = read.value();
-    return corpus::ShardSettings{settings.max_length,
-                                 settings.pad_token_id,
-                                 settings.padding,
-                                 std::string{enum_text(settings.profile)},
-                                 unready,
-                                 arrays};
+    return corpus::ShardSettings{
+        settings.max_length, settings.pad_token_id, settings.padding, std::string{enum_text(settings.profile)}, unready,
+        options.arrays};
+}
+
+}  // namespace
+
+corpus::ShardSettings SettingsOptions::resolve() const {
+    corpus::ShardSettings settings = given_settings(*this);
+    // Judged before any input is read, which spares reading a whole input only to refuse a
+    // misspelt option; the workflow judges them again once the records are counted.
+    (void)workflow_settings_from_arguments(settings.arguments(), 0);
+    return settings;
 }
 
 void add_settings_options(CLI::App& command, SettingsOptions& options) {

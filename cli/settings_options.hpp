@@ -23,7 +23,7 @@ struct SettingsOptions {
     CLI::Option* max_length_option = nullptr;
 
     // The flags' settings, or the configuration's (ToolError "pipeline.invalid_config" with the
-    // message package validation gives). The padding and profile texts are judged by the workflow.
+    // message package validation gives), their padding and profile texts judged (ArgumentError).
     [[nodiscard]] corpus::ShardSettings resolve() const;
 };
 

@@ -33,9 +33,6 @@ void write_workflow_arrays(const std::string& prefix, const SequenceWorkflowOutp
 ExitStatus run_workflow(const WorkflowOptions& options) {
     const corpus::ShardSettings settings = options.settings.resolve();
     const WorkflowArguments arguments = settings.arguments();
-    // The texts are judged again once the records are counted; judging them first spares reading a
-    // whole input only to refuse a misspelt option.
-    (void)workflow_settings_from_arguments(arguments, 0);
     FastaInput input{options.paths.input};
     const SequenceWorkflowResult result = prepare_model_input_workflow_from_fasta(
         input.lines(),

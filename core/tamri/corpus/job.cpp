@@ -138,6 +138,11 @@ std::optional<std::pair<std::uint64_t, std::string>> invocation_settings(const S
 
 }  // namespace
 
+CorpusError input_hash_mismatch(std::string_view report, std::string_view input_hash, const ShardPlanEntry& entry) {
+    return shard_error(fmt::format("{} has input hash {}, but plan.json gives {} for {}", report, input_hash,
+                                   entry.input_hash, entry.file));
+}
+
 std::string shard_report_file_name(std::uint64_t index) {
     return fmt::format("shard-{:05}.json", index);
 }
@@ -189,8 +194,7 @@ ShardSettings report_settings(std::string_view report_head, const ShardPlanEntry
     }
     const ReportProvenanceHead& provenance = head.provenance;
     if (provenance.input_hash != entry.input_hash) {
-        throw shard_error(fmt::format("{} has input hash {}, but plan.json gives {} for {}", report,
-                                      provenance.input_hash, entry.input_hash, entry.file));
+        throw input_hash_mismatch(report, provenance.input_hash, entry);
     }
     const auto invoked = invocation_settings(provenance.invocation);
     if (!invoked || invoked->first > entry.records) {

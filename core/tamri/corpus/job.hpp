@@ -129,6 +129,10 @@ constexpr auto json_schema(std::type_identity<ShardSummary>) {
         json::field<&T::arrays>("arrays"));
 }
 
+// A report or summary whose input hash is not the plan's for its shard: left from another cut.
+[[nodiscard]] CorpusError input_hash_mismatch(std::string_view report, std::string_view input_hash,
+                                              const ShardPlanEntry& entry);
+
 // "shard-00007.json", "shard-00007.summary.json" and "shard-00007", the prefix of its arrays.
 [[nodiscard]] std::string shard_report_file_name(std::uint64_t index);
 [[nodiscard]] std::string shard_summary_file_name(std::uint64_t index);

@@ -73,9 +73,7 @@ void CorpusMerger::add(ShardSummary summary) {
     const std::string& report = summary.report;
     const ShardPlanEntry& entry = plan_.shards.at(report_.shards.size());
     if (summary.index != entry.index || summary.input_hash != entry.input_hash) {
-        throw CorpusError{code::corpus_invalid_shard,
-                          fmt::format("{} has input hash {}, but plan.json gives {} for {}", report, summary.input_hash,
-                                      entry.input_hash, entry.file)};
+        throw input_hash_mismatch(report, summary.input_hash, entry);
     }
     if (!report_.shards.empty() && summary.provenance != report_.provenance) {
         throw CorpusError{code::corpus_invalid_shard,
