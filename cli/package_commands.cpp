@@ -1,15 +1,12 @@
 #include "commands.hpp"
 
-#include "tamri/package/directory/artifacts.hpp"
-#include "tamri/package/manifest/manifest.hpp"
-#include "tamri/package/pipeline/config.hpp"
+#include "tamri/package/checks.hpp"
 #include "tamri/package/runtime/bridge.hpp"
 #include "tamri/package/summary.hpp"
 
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <variant>
+#include <utility>
 
 namespace tamri::cli {
 namespace {
@@ -19,34 +16,35 @@ struct ManifestPaths {
     std::string output = "-";
 };
 
-// The manifest file's text; a file that cannot be read whole as UTF-8 is "io.read_failed".
-std::string read_manifest(const std::string& path) {
-    auto text = package::read_package_manifest_file(path);
-    if (const auto* error = text.error()) {
-        throw ToolError{code::io_read_failed, package::manifest_read_error_text(*error)};
+// A manifest file that cannot be read whole as UTF-8 is "io.read_failed".
+[[noreturn]] void throw_read_failed(const package::ManifestReadError& error) {
+    throw ToolError{code::io_read_failed, package::manifest_read_error_text(error)};
+}
+
+package::PackageManifest read_manifest(const std::string& path) {
+    auto manifest = package::read_package_manifest(path);
+    if (const auto* error = manifest.error()) {
+        throw_read_failed(*error);
     }
-    return std::move(text).value();
+    return std::move(manifest).value();
 }
 
 ExitStatus run_validate(const ManifestPaths& paths) {
-    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
-    const std::filesystem::path root = package::package_root_of(paths.manifest);
-    const package::PackageValidationReport report =
-        package::validate_package_manifest_artifacts_with_manifest_path_and_pipeline_config_validator(
-            manifest, root, std::filesystem::path{paths.manifest}, package::pipeline_config_validator(root));
-    write_report(paths.output, package::to_json(report));
-    return status_for(report.valid);
+    const auto report = package::validate_package_manifest_file(paths.manifest);
+    if (const auto* error = report.error()) {
+        throw_read_failed(*error);
+    }
+    write_report(paths.output, package::to_json(report.value()));
+    return status_for(report.value().valid);
 }
 
 ExitStatus run_inspect(const ManifestPaths& paths) {
-    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
-    write_report(paths.output, package::to_json(package::inspect_package_manifest(manifest)));
+    write_report(paths.output, package::to_json(package::inspect_package_manifest(read_manifest(paths.manifest))));
     return ExitStatus::success;
 }
 
 ExitStatus run_plan(const ManifestPaths& paths) {
-    const package::PackageManifest manifest = package::parse_package_manifest(read_manifest(paths.manifest));
-    const package::RuntimeBridgeReport report = package::plan_runtime_bridge(manifest);
+    const package::RuntimeBridgeReport report = package::plan_runtime_bridge(read_manifest(paths.manifest));
     write_report(paths.output, package::to_json(report));
     return status_for(report.ready);
 }

@@ -1,4 +1,7 @@
+#include "tamri/digest/indexed_digest.hpp"
+#include "tamri/digest/sha256.hpp"
 #include "tamri/json/index.hpp"
+#include "tamri/json/number.hpp"
 #include "tamri/json/writer.hpp"
 #include "tamri/sequence/types.hpp"
 
@@ -8,6 +11,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace tamri {
@@ -85,6 +91,34 @@ TEST(JsonWriter, ByteArraysReadLikeArraysOfIntegers) {
         check_first(size);
     }
     check_first(values.size());
+}
+
+// Reports and messages spell a number as serde_json does, canonical JSON as Python's json module.
+TEST(JsonNumbers, TwoSpellingsOfOneFloat) {
+    const std::vector<std::tuple<double, std::string_view, std::string_view>> cases{
+        {1e-7, "1e-7", "1e-07"},
+        {1e16, "1e16", "1e+16"},
+        {1.5, "1.5", "1.5"},
+        {5.0, "5.0", "5.0"},
+        {-0.0, "-0.0", "-0.0"},
+        {-2.5e-300, "-2.5e-300", "-2.5e-300"},
+        {1.25e21, "1.25e21", "1.25e+21"}};
+    for (const auto& [value, written, canonical] : cases) {
+        EXPECT_EQ(json::format_floating(value), written);
+        EXPECT_EQ(json::format_canonical_floating(value), canonical);
+    }
+}
+
+// An index reads floats in the canonical spelling, as a digest of the text itself does.
+TEST(JsonWriter, IndexedFloatsDigestInTheirCanonicalSpelling) {
+    json::JsonIndex index;
+    json::JsonWriter writer{index};
+    writer.begin_object().key("b").begin_array().floating(1e-7).floating(1e16).floating(2.5).end_array();
+    writer.key("a").floating(5.0).key("c").floating(1e-7).end_object();
+    ASSERT_EQ(writer.text(), R"({"b":[1e-7,1e16,2.5],"a":5.0,"c":1e-7})");
+    const std::string canonical = sha256_bytes_digest(R"({"a":5.0,"b":[1e-07,1e+16,2.5],"c":1e-07})");
+    EXPECT_EQ(sha256_canonical_json_digest(writer.text()), canonical);
+    EXPECT_EQ(sha256_canonical_json_members_digest(writer.text(), index, index.members(0)), canonical);
 }
 
 TEST(JsonWriter, ResidueIssueKeysAreResidueThenPosition) {

@@ -87,14 +87,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {{1, U'\u00c3'}, {2, U'\u00a9'}, {3, U'\u00ff'}, {5, U'\u00e4'}, {6, U'\u00b8'}}}),
     [](const testing::TestParamInfo<ProteinCase>& info) { return std::string{info.param.name}; });
 
-TEST(ForEachNormalizedResidue, AppendsToTheGivenLists) {
-    std::vector<ResidueIssue> warnings{{9, U'Q'}};
-    std::vector<ResidueIssue> errors;
-    for_each_normalized_residue("X-\u00e9", warnings, errors);
-    EXPECT_EQ(warnings, (std::vector<ResidueIssue>{{9, U'Q'}, {1, U'X'}}));
-    EXPECT_EQ(errors, (std::vector<ResidueIssue>{{2, U'-'}, {3, U'\u00e9'}}));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Kind-aware validation of one record
 

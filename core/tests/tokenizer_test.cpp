@@ -275,20 +275,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Not UTF-8: positions count bytes, each high byte is its own error.
         TokenizeCase{Profile::dna_iupac, "a\351 \377n", {0, 4, 4, 4}, {{4, U'N'}}, issues_from(2, U"\u00e9\u00ff")}));
 
-TEST(TokenizeHelpers, AppendOneTokenAndAtMostOneIssue) {
-    std::vector<std::uint8_t> tokens;
-    std::vector<ResidueIssue> warnings;
-    std::vector<ResidueIssue> errors;
-    push_tokenized_residue_byte(Profile::protein_20, 'a', 1, tokens, warnings, errors);
-    push_tokenized_residue_byte(Profile::protein_20, 'x', 2, tokens, warnings, errors);
-    push_tokenized_residue_byte(Profile::dna_iupac_special, 0xe9, 3, tokens, warnings, errors);
-    push_tokenized_residue(Profile::rna_iupac, U'u', 4, tokens, warnings, errors);
-    push_tokenized_residue(Profile::dna_iupac, U' ', 5, tokens, warnings, errors);
-    EXPECT_EQ(tokens, (std::vector<std::uint8_t>{0, 20, 4, 3, 4}));
-    EXPECT_EQ(warnings, (std::vector<ResidueIssue>{{2, U'X'}}));
-    EXPECT_EQ(errors, (std::vector<ResidueIssue>{{3, U'\u00e9'}, {5, U' '}}));
-}
-
 TEST(TokenizedProteinJson, WritesKeysInFixedOrder) {
     const TokenizedProtein tokenized = tokenize_protein_with_config(ProteinSequence{"p\"1", "MX*"},
                                                                     ProteinTokenizerConfig{Profile::protein_20, false});

@@ -3,9 +3,8 @@
 #include "conversion.hpp"
 #include "error_bridge.hpp"
 
-#include "tamri/package/directory/artifacts.hpp"
+#include "tamri/package/checks.hpp"
 #include "tamri/package/manifest/manifest.hpp"
-#include "tamri/package/pipeline/config.hpp"
 #include "tamri/package/rules/validation.hpp"
 #include "tamri/package/runtime/bridge.hpp"
 #include "tamri/package/summary.hpp"
@@ -13,7 +12,6 @@
 #include <array>
 #include <filesystem>
 #include <string>
-#include <variant>
 
 namespace tamri::python {
 namespace {
@@ -47,9 +45,7 @@ PyObject* validate_package_manifest_artifacts(PyObject*, PyObject* args, PyObjec
         const std::string_view manifest_text = extract_text(manifest_json, "manifest_json");
         const std::filesystem::path root{std::string{extract_text(base_dir, "base_dir")}};
         const package::PackageManifest manifest = package::parse_package_manifest(manifest_text);
-        return to_python(package::to_json(package::validate_package_manifest_artifacts_with_pipeline_config_validator(
-                             manifest, root, package::pipeline_config_validator(root))))
-            .release();
+        return to_python(package::to_json(package::validate_package_manifest_artifacts(manifest, root))).release();
     });
 }
 
@@ -57,18 +53,12 @@ PyObject* validate_package_manifest_file(PyObject*, PyObject* args, PyObject* kw
     return guarded([&] {
         static constexpr std::array<Parameter, 1> parameters{{{"manifest_path"}}};
         const auto [manifest_path] = bind_arguments("validate_package_manifest_file", parameters, args, kwargs);
-        const std::string path{extract_text(manifest_path, "manifest_path")};
-        auto text = package::read_package_manifest_file(path);
-        if (const auto* error = text.error()) {
+        const auto report =
+            package::validate_package_manifest_file(std::string{extract_text(manifest_path, "manifest_path")});
+        if (const auto* error = report.error()) {
             throw_python_error(PyExc_OSError, package::manifest_read_error_text(*error));
         }
-        const package::PackageManifest manifest = package::parse_package_manifest(text.value());
-        const std::filesystem::path root = package::package_root_of(path);
-        return to_python(
-                   package::to_json(
-                       package::validate_package_manifest_artifacts_with_manifest_path_and_pipeline_config_validator(
-                           manifest, root, std::filesystem::path{path}, package::pipeline_config_validator(root))))
-            .release();
+        return to_python(package::to_json(report.value())).release();
     });
 }
 

@@ -4,7 +4,6 @@
 #include "sequence_api.hpp"
 
 #include "tamri/fasta/scan.hpp"
-#include "tamri/sequence/normalization.hpp"
 #include "tamri/tokenizer/config.hpp"
 #include "tamri/tokenizer/protein.hpp"
 
@@ -107,8 +106,8 @@ PyObject* tokenize_protein(PyObject*, PyObject* args, PyObject* kwargs) {
             extract_text_or(profile, "profile", enum_text(ProteinTokenizerProfile::protein_20));
         const ProteinTokenizerConfig config =
             protein_tokenizer_config_for_profile(parse_tokenizer_profile(profile_text));
-        const ProteinSequence record{std::string{id_text}, normalize_sequence(sequence_text)};
-        return wrap(to_tokenized_protein_object(tokenize_protein_with_config(record, config))).release();
+        return wrap(to_tokenized_protein_object(tokenize_sequence_text(std::string{id_text}, sequence_text, config)))
+            .release();
     });
 }
 

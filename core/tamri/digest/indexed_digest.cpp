@@ -1,8 +1,10 @@
 #include "tamri/digest/indexed_digest.hpp"
 
 #include "tamri/digest/sha256.hpp"
+#include "tamri/json/number.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <utility>
 
 namespace tamri {
@@ -12,6 +14,13 @@ namespace {
 // least `direct_piece_bytes` (sequences, token arrays, rows) go in straight from the text.
 constexpr std::size_t gathered_bytes = 16U * 1024U;
 constexpr std::size_t direct_piece_bytes = 256;
+
+// A number as the writer spelled it, in the canonical spelling.
+std::string canonical_floating(std::string_view written) {
+    double value = 0.0;
+    std::from_chars(written.data(), written.data() + written.size(), value);
+    return json::format_canonical_floating(value);
+}
 
 class CanonicalFeed {
 public:
@@ -48,12 +57,17 @@ private:
     // A member (key included) or an element: as written, unless its container must be reordered.
     void slot(std::uint32_t id) {
         const json::JsonIndex::Slot& slot = index_.slots()[id];
-        if (slot.container == json::JsonIndex::none || index_.containers()[slot.container].canonical_as_written) {
+        if (slot.container == json::JsonIndex::none || (slot.container != json::JsonIndex::respelled &&
+                                                        index_.containers()[slot.container].canonical_as_written)) {
             piece(text_.substr(slot.begin, slot.end - slot.begin));
             return;
         }
         piece(text_.substr(slot.begin, slot.value_begin - slot.begin));
-        container(slot.container);
+        if (slot.container == json::JsonIndex::respelled) {
+            piece(canonical_floating(text_.substr(slot.value_begin, slot.end - slot.value_begin)));
+        } else {
+            container(slot.container);
+        }
     }
 
     void container(std::uint32_t id) {

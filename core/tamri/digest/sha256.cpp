@@ -1,8 +1,8 @@
 #include "tamri/digest/sha256.hpp"
 
+#include "tamri/json/decode.hpp"
 #include "tamri/json/number.hpp"
 #include "tamri/json/writer.hpp"
-#include "tamri/text/utf8.hpp"
 
 #include <algorithm>
 #include <array>
@@ -11,15 +11,13 @@
 #include <iterator>
 #include <new>
 #include <optional>
+#include <span>
 #include <stdexcept>
-#include <variant>
+#include <utility>
 #include <vector>
 
 #include <fmt/format.h>
 #include <openssl/evp.h>
-#include <rapidjson/document.h>
-#include <rapidjson/memorystream.h>
-#include <rapidjson/reader.h>
 
 namespace tamri {
 namespace {
@@ -31,175 +29,141 @@ constexpr std::string_view lower_hex_digits = "0123456789abcdef";
 // whole canonical text.
 constexpr std::size_t canonical_chunk_bytes = 64U * 1024U;
 
-// Strict JSON: valid UTF-8 only, numbers as text for read_json_number, and no recursion on deep
-// nesting.
-constexpr unsigned canonical_parse_flags =
-    rapidjson::kParseValidateEncodingFlag | rapidjson::kParseNumbersAsStringsFlag | rapidjson::kParseIterativeFlag;
-
 [[noreturn]] void throw_sha256_failure() {
     throw std::runtime_error("SHA-256 computation failed");
 }
 
-std::string_view string_of(const rapidjson::Value& value) {
-    return {value.GetString(), value.GetStringLength()};
-}
-
-void append_canonical_number(std::string& out, const rapidjson::Value& value) {
-    if (value.IsUint64()) {
-        fmt::format_to(std::back_inserter(out), "{}", value.GetUint64());
-    } else if (value.IsInt64()) {
-        fmt::format_to(std::back_inserter(out), "{}", value.GetInt64());
-    } else {
-        // Shortest round-trip spelling; integral values keep a ".0" so they still read as
-        // floating point.
-        const std::size_t start = out.size();
-        fmt::format_to(std::back_inserter(out), "{}", value.GetDouble());
-        const std::string_view written = std::string_view{out}.substr(start);
-        if (written.find_first_not_of("-0123456789") == std::string_view::npos) {
-            out += ".0";
+// The index one past each value's last event: after the matching end for an object or an array.
+std::vector<std::uint32_t> value_ends(std::span<const json::Event> events) {
+    std::vector<std::uint32_t> ends(events.size());
+    std::vector<std::uint32_t> open;
+    for (std::uint32_t i = 0; i < events.size(); ++i) {
+        ends[i] = i + 1;
+        switch (events[i].kind) {
+            case json::EventKind::begin_object:
+            case json::EventKind::begin_array: open.push_back(i); break;
+            case json::EventKind::end_object:
+            case json::EventKind::end_array:
+                ends[open.back()] = i + 1;
+                open.pop_back();
+                break;
+            default: break;
         }
     }
+    return ends;
 }
 
-// Members in ascending byte order of their keys; of a repeated key only the last one stays.
-std::vector<const rapidjson::Value::Member*> canonical_members(const rapidjson::Value& object) {
-    std::vector<const rapidjson::Value::Member*> members;
-    members.reserve(object.MemberCount());
-    for (auto it = object.MemberBegin(); it != object.MemberEnd(); ++it) {
-        members.push_back(&*it);
-    }
-    std::stable_sort(members.begin(), members.end(),
-                     [](const auto* a, const auto* b) { return string_of(a->name) < string_of(b->name); });
-    std::vector<const rapidjson::Value::Member*> unique;
-    unique.reserve(members.size());
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        if (i + 1 < members.size() && string_of(members[i]->name) == string_of(members[i + 1]->name)) {
-            continue;
-        }
-        unique.push_back(members[i]);
-    }
-    return unique;
-}
-
-// One open array or object of the walk; an explicit stack keeps deep documents off the call stack.
+// One open array or object of the walk: the events of its elements, or of its members' keys in
+// canonical order. An explicit stack keeps deep documents off the call stack.
 struct OpenContainer {
-    const rapidjson::Value* value;
-    std::vector<const rapidjson::Value::Member*> members;  // objects only
+    std::vector<std::uint32_t> items;
     std::size_t next = 0;
+    bool is_object = false;
 };
 
-// Writes the canonical form of `root`, handing the text to `consume` in pieces.
-template <class Consume>
-void write_canonical_json(const rapidjson::Value& root, Consume&& consume) {
-    std::string out;
-    std::vector<OpenContainer> open;
-    const auto write_value = [&out, &open](const rapidjson::Value& value) {
-        switch (value.GetType()) {
-            case rapidjson::kNullType: out += "null"; break;
-            case rapidjson::kFalseType: out += "false"; break;
-            case rapidjson::kTrueType: out += "true"; break;
-            case rapidjson::kNumberType: append_canonical_number(out, value); break;
-            case rapidjson::kStringType: json::append_json_string(out, string_of(value)); break;
-            case rapidjson::kArrayType:
-                out.push_back('[');
-                open.push_back(OpenContainer{&value, {}, 0});
-                break;
-            case rapidjson::kObjectType:
-                out.push_back('{');
-                open.push_back(OpenContainer{&value, canonical_members(value), 0});
-                break;
-        }
-    };
-
-    write_value(root);
-    while (!open.empty()) {
-        if (out.size() >= canonical_chunk_bytes) {
-            consume(std::string_view{out});
-            out.clear();
-        }
-        OpenContainer& top = open.back();
-        const bool is_object = top.value->IsObject();
-        const std::size_t count = is_object ? top.members.size() : top.value->Size();
-        if (top.next == count) {
-            out.push_back(is_object ? '}' : ']');
-            open.pop_back();
-            continue;
-        }
-        if (top.next > 0) {
-            out.push_back(',');
-        }
-        const std::size_t index = top.next++;
-        if (is_object) {
-            const rapidjson::Value::Member& member = *top.members[index];
-            json::append_json_string(out, string_of(member.name));
-            out.push_back(':');
-            write_value(member.value);  // may grow `open`; `top` is not used afterwards
-        } else {
-            write_value((*top.value)[static_cast<rapidjson::SizeType>(index)]);
-        }
-    }
-    consume(std::string_view{out});
-}
-
-// Builds the document from the reader's events. Numbers are read by read_json_number; a number
-// beyond every double stops the reader, and so does a string that is not UTF-8 (RapidJSON 1.1
-// decodes an escaped lone trailing surrogate, \udc00, into such bytes), as they do the decoder.
-class DocumentBuilder {
+// Writes the canonical form of a document from its events, handing the text on in pieces.
+class CanonicalWriter {
 public:
-    explicit DocumentBuilder(rapidjson::Document& document) : document_(document) {}
+    explicit CanonicalWriter(std::span<const json::Event> events) : events_(events), ends_(value_ends(events)) {}
 
-    bool Null() { return document_.Null(); }
-    bool Bool(bool value) { return document_.Bool(value); }
-    // The reader's interface; with numbers read as text only RawNumber is called.
-    bool Int(int value) { return document_.Int(value); }
-    bool Uint(unsigned value) { return document_.Uint(value); }
-    bool Int64(std::int64_t value) { return document_.Int64(value); }
-    bool Uint64(std::uint64_t value) { return document_.Uint64(value); }
-    bool Double(double value) { return document_.Double(value); }
-    bool RawNumber(const char* data, rapidjson::SizeType length, bool) {
-        const std::optional<json::JsonNumber> number = json::read_json_number({data, length});
-        if (!number) {
-            return false;
+    template <class Consume>
+    void write(Consume&& consume) {
+        value(0);
+        while (!open_.empty()) {
+            if (out_.size() >= canonical_chunk_bytes) {
+                consume(std::string_view{out_});
+                out_.clear();
+            }
+            OpenContainer& top = open_.back();
+            if (top.next == top.items.size()) {
+                out_.push_back(top.is_object ? '}' : ']');
+                open_.pop_back();
+                continue;
+            }
+            if (top.next > 0) {
+                out_.push_back(',');
+            }
+            const std::uint32_t item = top.items[top.next++];
+            if (top.is_object) {
+                json::append_json_string(out_, events_[item].text);
+                out_.push_back(':');
+                value(item + 1);  // may grow `open_`; `top` is not used afterwards
+            } else {
+                value(item);
+            }
         }
-        if (const auto* unsigned_value = std::get_if<std::uint64_t>(&*number)) {
-            return Uint64(*unsigned_value);
-        }
-        if (const auto* signed_value = std::get_if<std::int64_t>(&*number)) {
-            return Int64(*signed_value);
-        }
-        return Double(std::get<double>(*number));
+        consume(std::string_view{out_});
     }
-    bool String(const char* data, rapidjson::SizeType length, bool copy) {
-        return !text::first_utf8_error({data, length}) && document_.String(data, length, copy);
-    }
-    bool Key(const char* data, rapidjson::SizeType length, bool copy) {
-        return !text::first_utf8_error({data, length}) && document_.Key(data, length, copy);
-    }
-    bool StartObject() { return document_.StartObject(); }
-    bool EndObject(rapidjson::SizeType count) { return document_.EndObject(count); }
-    bool StartArray() { return document_.StartArray(); }
-    bool EndArray(rapidjson::SizeType count) { return document_.EndArray(count); }
 
 private:
-    rapidjson::Document& document_;
+    void value(std::uint32_t first) {
+        const json::Event& event = events_[first];
+        switch (event.kind) {
+            case json::EventKind::null: out_ += "null"; break;
+            case json::EventKind::boolean: out_ += event.boolean ? "true" : "false"; break;
+            case json::EventKind::unsigned_integer:
+                fmt::format_to(std::back_inserter(out_), "{}", event.unsigned_value);
+                break;
+            case json::EventKind::signed_integer:
+                fmt::format_to(std::back_inserter(out_), "{}", event.signed_value);
+                break;
+            case json::EventKind::floating: out_ += json::format_canonical_floating(event.floating_value); break;
+            case json::EventKind::string: json::append_json_string(out_, event.text); break;
+            case json::EventKind::begin_array:
+                out_.push_back('[');
+                open_.push_back({elements(first), 0, false});
+                break;
+            case json::EventKind::begin_object:
+                out_.push_back('{');
+                open_.push_back({canonical_members(first), 0, true});
+                break;
+            default: break;  // a closing event never starts a value
+        }
+    }
+
+    std::vector<std::uint32_t> elements(std::uint32_t array) const {
+        std::vector<std::uint32_t> items;
+        for (std::uint32_t i = array + 1; events_[i].kind != json::EventKind::end_array; i = ends_[i]) {
+            items.push_back(i);
+        }
+        return items;
+    }
+
+    // Keys in ascending byte order; of a repeated key only the last one stays.
+    std::vector<std::uint32_t> canonical_members(std::uint32_t object) const {
+        std::vector<std::uint32_t> keys;
+        for (std::uint32_t i = object + 1; events_[i].kind != json::EventKind::end_object; i = ends_[i + 1]) {
+            keys.push_back(i);
+        }
+        std::stable_sort(keys.begin(), keys.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return events_[a].text < events_[b].text; });
+        std::vector<std::uint32_t> unique;
+        unique.reserve(keys.size());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (i + 1 == keys.size() || events_[keys[i]].text != events_[keys[i + 1]].text) {
+                unique.push_back(keys[i]);
+            }
+        }
+        return unique;
+    }
+
+    std::span<const json::Event> events_;
+    std::vector<std::uint32_t> ends_;
+    std::vector<OpenContainer> open_;
+    std::string out_;
 };
 
-// Reads the bytes as they are: no byte order mark is skipped (RapidJSON's own in-memory parse
-// skips each of its three bytes on its own, even alone), as in the decoder.
-bool parse_json_document(std::string_view json, rapidjson::Document& document) {
-    // RapidJSON takes a NUL byte for the end of its input; JSON never holds a raw one.
-    if (json.find('\0') != std::string_view::npos) {
+// Reads the document with the decoder's reader, so every reader of JSON text in the core accepts
+// exactly the same texts; false for bytes that are not one JSON document.
+template <class Consume>
+bool write_canonical_json(std::string_view json, Consume&& consume) {
+    const json::Cursor cursor{json};
+    const std::span<const json::Event> events = cursor.events();
+    if (events.back().kind == json::EventKind::syntax_error) {
         return false;
     }
-    bool parsed = false;
-    const auto read = [json, &parsed](rapidjson::Document& target) {
-        rapidjson::MemoryStream bytes{json.data(), json.size()};
-        DocumentBuilder builder{target};
-        parsed = !rapidjson::Reader{}.Parse<canonical_parse_flags>(bytes, builder).IsError();
-        return parsed;
-    };
-    document.Populate(read);
-    return parsed;
+    CanonicalWriter{events}.write(std::forward<Consume>(consume));
+    return true;
 }
 
 }  // namespace
@@ -246,22 +210,18 @@ std::string sha256_bytes_digest(std::string_view bytes) {
 }
 
 std::optional<std::string> canonical_json_text(std::string_view json) {
-    rapidjson::Document document;
-    if (!parse_json_document(json, document)) {
+    std::string text;
+    if (!write_canonical_json(json, [&text](std::string_view piece) { text += piece; })) {
         return std::nullopt;
     }
-    std::string text;
-    write_canonical_json(document, [&text](std::string_view piece) { text += piece; });
     return text;
 }
 
 std::string sha256_canonical_json_digest(std::string_view json) {
-    rapidjson::Document document;
-    if (!parse_json_document(json, document)) {
+    Sha256 sha;
+    if (!write_canonical_json(json, [&sha](std::string_view piece) { sha.update(piece); })) {
         return sha256_bytes_digest(json);
     }
-    Sha256 sha;
-    write_canonical_json(document, [&sha](std::string_view piece) { sha.update(piece); });
     return sha.finish();
 }
 

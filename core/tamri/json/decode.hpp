@@ -93,6 +93,10 @@ public:
     // Requires that nothing but white space follows the value just read.
     void finish();
 
+    // Every event of the text at once, for readers that need them out of order; the last is
+    // `end_of_input` or `syntax_error`.
+    [[nodiscard]] std::span<const Event> events() const noexcept { return events_; }
+
 private:
     std::string buffer_;  // the text, with strings and keys decoded in place
     std::string syntax_error_;

@@ -79,6 +79,14 @@ void JsonIndex::end_container(std::size_t offset) {
     }
 }
 
+void JsonIndex::respell_floating() {
+    if (!open_.empty()) {
+        Container& open = containers_[open_.back()];
+        slots_[open.last_slot].container = respelled;
+        open.canonical_as_written = false;
+    }
+}
+
 void JsonIndex::check_non_ascii_string(std::size_t offset, std::string_view value) {
     if (failure_) {
         return;

@@ -19,14 +19,17 @@ namespace tamri::json {
 class JsonIndex {
 public:
     static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
+    static constexpr std::uint32_t respelled = none - 1;
 
     // One object member, from the opening quote of its key, or one array element.
     struct Slot {
         std::size_t begin = 0;
         std::size_t value_begin = 0;
         std::size_t end = 0;
-        std::uint32_t container = none;  // the value's container; none for single values
-        std::uint32_t next = none;       // the next slot of the same container
+        // The value's container; none for single values, respelled for a number whose canonical
+        // spelling differs from the written one.
+        std::uint32_t container = none;
+        std::uint32_t next = none;  // the next slot of the same container
     };
 
     struct Container {
@@ -70,6 +73,8 @@ public:
     void end_single_value(std::size_t offset);
     void begin_container(bool is_object);
     void end_container(std::size_t offset);
+    // For the floating-point number just written, when canonical JSON spells it otherwise.
+    void respell_floating();
     // For a string written at `offset` that holds bytes above 0x7F.
     void check_non_ascii_string(std::size_t offset, std::string_view value);
 

@@ -1,5 +1,7 @@
 #include "tamri/json/number.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -59,6 +61,30 @@ std::optional<JsonNumber> read_json_number(std::string_view number) noexcept {
         value = negative ? -0.0 : 0.0;  // too small for any double but zero
     }
     return JsonNumber{value};
+}
+
+std::string format_floating(double value) {
+    std::string text = format_canonical_floating(value);
+    const std::size_t exponent = text.find('e');
+    if (exponent == std::string::npos) {
+        return text;
+    }
+    std::size_t digits = exponent + 1;
+    const bool negative = text[digits] == '-';
+    text.erase(digits, negative ? 0 : 1);  // drops a '+'
+    digits += negative ? 1 : 0;
+    const std::size_t zeros = std::min(text.find_first_not_of('0', digits), text.size() - 1) - digits;
+    text.erase(digits, zeros);
+    return text;
+}
+
+std::string format_canonical_floating(double value) {
+    std::string text = fmt::format("{}", value);
+    // Integral values keep a ".0" so that they still read as floating point.
+    if (text.find_first_not_of("-0123456789") == std::string::npos) {
+        text += ".0";
+    }
+    return text;
 }
 
 }  // namespace tamri::json

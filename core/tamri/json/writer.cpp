@@ -1,6 +1,7 @@
 #include "tamri/json/writer.hpp"
 
 #include "tamri/json/index.hpp"
+#include "tamri/json/number.hpp"
 #include "tamri/text/ascii.hpp"
 #include "tamri/text/utf8.hpp"
 
@@ -287,7 +288,13 @@ JsonWriter& JsonWriter::floating(double value) {
         return null();
     }
     before_value();
+    const std::size_t begin = out_.size();
     out_ += format_floating(value);
+    // The index's canonical form spells some numbers otherwise ("1e-07"); it re-spells those.
+    if (index_ != nullptr && std::string_view{out_}.substr(begin) != format_canonical_floating(value)) {
+        index_->respell_floating();
+    }
+    after_single_value();
     return *this;
 }
 
@@ -328,27 +335,6 @@ JsonWriter& JsonWriter::raw_value(std::string_view json) {
     out_ += json;
     after_single_value();
     return *this;
-}
-
-std::string format_floating(double value) {
-    std::string text = fmt::format("{}", value);
-    const std::size_t exponent = text.find('e');
-    if (exponent == std::string::npos) {
-        if (text.find('.') == std::string::npos) {
-            text += ".0";
-        }
-        return text;
-    }
-    std::string mantissa = text.substr(0, exponent);
-    std::string_view digits = std::string_view{text}.substr(exponent + 1);
-    const bool negative = !digits.empty() && digits.front() == '-';
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-        digits.remove_prefix(1);
-    }
-    while (digits.size() > 1 && digits.front() == '0') {
-        digits.remove_prefix(1);
-    }
-    return fmt::format("{}e{}{}", mantissa, negative ? "-" : "", digits);
 }
 
 }  // namespace tamri::json

@@ -34,7 +34,7 @@ public:
     JsonWriter& character(char32_t value);
     JsonWriter& unsigned_integer(std::uint64_t value);
     JsonWriter& signed_integer(std::int64_t value);
-    // The shortest round-trip form (format_floating); null when not finite, which JSON cannot hold.
+    // As format_floating spells it; null when not finite, which JSON cannot hold.
     JsonWriter& floating(double value);
     JsonWriter& boolean(bool value);
     JsonWriter& null();
@@ -62,9 +62,5 @@ private:
 
 // Appends `value` as a quoted, escaped JSON string.
 void append_json_string(std::string& out, std::string_view value);
-
-// A finite number in its shortest round-trip form, always with a fraction or an exponent:
-// "1.5", "5.0", "1e16", "1e-7". Messages name numbers the same way.
-[[nodiscard]] std::string format_floating(double value);
 
 }  // namespace tamri::json

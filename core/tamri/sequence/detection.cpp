@@ -2,11 +2,12 @@
 
 #include "tamri/text/ascii.hpp"
 #include "tamri/text/unicode.hpp"
-#include "tamri/text/utf8.hpp"
+#include "tamri/text/walk.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace tamri {
 namespace {
@@ -17,23 +18,27 @@ enum SymbolClass : std::uint8_t {
     supported_by_rna = 1U << 2U,
     protein_only = 1U << 3U,
 };
+// The support bits follow the kinds' order.
+static_assert(supported_by_rna == supported_by_protein << static_cast<unsigned>(SequenceKind::rna));
 
 // Classes of upper-case ASCII symbols; every other byte is unsupported by all kinds.
 constexpr std::array<std::uint8_t, 256> symbol_classes = [] {
     std::array<std::uint8_t, 256> table{};
-    for (char c = 'A'; c <= 'Z'; ++c) {
-        table[static_cast<unsigned char>(c)] = supported_by_protein;
-    }
-    const auto mark = [&](std::string_view symbols, std::uint8_t bits) {
-        for (const char c : symbols) {
-            table[static_cast<unsigned char>(c)] |= bits;
+    for (const SequenceKind kind : enum_values<SequenceKind>) {
+        const KindAlphabet& alphabet = kind_alphabet(kind);
+        const auto bit = static_cast<std::uint8_t>(supported_by_protein << static_cast<unsigned>(kind));
+        for (const std::string_view letters : {alphabet.standard, alphabet.ambiguous}) {
+            for (const char c : letters) {
+                table[static_cast<unsigned char>(c)] |= bit;
+            }
         }
-    };
-    mark("BDHKMNRSVWY", supported_by_dna | supported_by_rna);
-    mark("ACG", supported_by_dna | supported_by_rna);
-    mark("T", supported_by_dna);
-    mark("U", supported_by_rna);
-    mark("EFIJLOPQXZ", protein_only);
+    }
+    // Letters only protein reads are evidence for protein.
+    for (std::uint8_t& symbol_class : table) {
+        if (symbol_class == supported_by_protein) {
+            symbol_class |= protein_only;
+        }
+    }
     return table;
 }();
 
@@ -60,28 +65,26 @@ struct DetectionTally {
 
 DetectionTally tally_symbols(std::string_view text) {
     DetectionTally tally;
-    if (text::is_ascii(text)) {
-        for (const char ch : text) {
-            const auto byte = static_cast<unsigned char>(ch);
-            if (!text::is_ascii_white_space(byte)) {
-                tally.count_ascii(byte);
+    text::walk_text(
+        text,
+        [&tally](std::string_view ascii) {
+            for (const char ch : ascii) {
+                const auto byte = static_cast<unsigned char>(ch);
+                if (!text::is_ascii_white_space(byte)) {
+                    tally.count_ascii(byte);
+                }
             }
-        }
-        return tally;
-    }
-    std::size_t index = 0;
-    while (index < text.size()) {
-        const text::DecodedChar c = text::decode_utf8_char(text, index);
-        index += c.length;
-        if (text::is_unicode_white_space(c.code_point)) {
-            continue;
-        }
-        if (c.code_point < 0x80) {
-            tally.count_ascii(static_cast<unsigned char>(c.code_point));
-        } else {
-            tally.count(0);
-        }
-    }
+        },
+        [&tally](char32_t c, std::string_view) {
+            if (text::is_unicode_white_space(c)) {
+                return;
+            }
+            if (c < 0x80) {
+                tally.count_ascii(static_cast<unsigned char>(c));
+            } else {
+                tally.count(0);
+            }
+        });
     return tally;
 }
 

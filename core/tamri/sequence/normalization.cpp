@@ -1,8 +1,6 @@
 #include "tamri/sequence/normalization.hpp"
 
-#include "tamri/text/ascii.hpp"
-#include "tamri/text/unicode.hpp"
-#include "tamri/text/utf8.hpp"
+#include "tamri/text/walk.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,22 +8,6 @@
 
 namespace tamri {
 namespace {
-
-void append_normalized_unicode(std::string_view text, std::string& output) {
-    output.reserve(output.size() + text.size());
-    std::size_t index = 0;
-    while (index < text.size()) {
-        const text::DecodedChar c = text::decode_utf8_char(text, index);
-        if (!text::is_unicode_white_space(c.code_point)) {
-            if (c.length == 1) {
-                output.push_back(static_cast<char>(text::ascii_upper(static_cast<unsigned char>(text[index]))));
-            } else {
-                output.append(text.substr(index, c.length));
-            }
-        }
-        index += c.length;
-    }
-}
 
 // True when some byte may change: a-z, or a byte up to the space (white space or not, the byte
 // loop decides). Most sequence lines are already upper case and are then copied whole.
@@ -69,11 +51,11 @@ void append_normalized_ascii_bytes(std::string_view bytes, std::string& output) 
 }
 
 void append_normalized_sequence(std::string_view text, std::string& output) {
-    if (text::is_ascii(text)) {
-        append_normalized_ascii_bytes(text, output);
-    } else {
-        append_normalized_unicode(text, output);
-    }
+    text::walk_text(
+        text, [&output](std::string_view ascii) { append_normalized_ascii_bytes(ascii, output); },
+        [&output](char32_t c, std::string_view bytes) {
+            normalize_character(c, bytes, [&output](std::string_view kept) { output.append(kept); });
+        });
 }
 
 std::string normalize_sequence(std::string_view text) {

@@ -1,12 +1,15 @@
 #include "tamri/sequence/validation.hpp"
 
+#include "tamri/sequence/normalization.hpp"
+
 #include "tamri/text/ascii.hpp"
 #include "tamri/text/unicode.hpp"
 #include "tamri/text/utf8.hpp"
+#include "tamri/text/walk.hpp"
 
 #include <fmt/format.h>
 
-#include <algorithm>
+#include <cstring>
 
 namespace tamri {
 namespace {
@@ -64,22 +67,29 @@ void classify_protein_bytes(std::string_view bytes, std::vector<ResidueIssue>& w
     }
 }
 
-// Valid UTF-8 holding non-ASCII characters: positions count characters.
-void classify_protein_characters(std::string_view text, std::vector<ResidueIssue>& warnings,
+// Judges normalized protein text: positions count characters of UTF-8 text and bytes of anything
+// else, whose bytes of 0x80 and above become the characters of their values. True when the text is
+// not UTF-8 and must be stored repaired.
+bool classify_normalized_protein(std::string_view normalized, std::vector<ResidueIssue>& warnings,
                                  std::vector<ResidueIssue>& errors) {
+    const auto classify_bytes = [&](std::string_view bytes) { classify_protein_bytes(bytes, warnings, errors); };
+    bool not_utf8 = false;
     std::size_t position = 0;
-    std::size_t index = 0;
-    while (index < text.size()) {
-        const text::DecodedChar c = text::decode_utf8_char(text, index);
-        index += c.length;
-        ++position;
-        const ResidueClass residue_class = c.code_point < 0x80
-                                               ? classify_protein_byte(static_cast<unsigned char>(c.code_point))
-                                               : ResidueClass::unsupported;
-        if (residue_class != ResidueClass::standard) {
-            push_protein_issue(residue_class, position, c.code_point, warnings, errors);
-        }
-    }
+    text::walk_text(
+        normalized, classify_bytes,
+        [&](char32_t c, std::string_view) {
+            ++position;
+            const ResidueClass residue_class =
+                c < 0x80 ? classify_protein_byte(static_cast<unsigned char>(c)) : ResidueClass::unsupported;
+            if (residue_class != ResidueClass::standard) {
+                push_protein_issue(residue_class, position, c, warnings, errors);
+            }
+        },
+        [&](std::string_view bytes) {
+            classify_bytes(bytes);
+            not_utf8 = true;
+        });
+    return not_utf8;
 }
 
 void push_classified_kind_issue(ResidueClass residue_class, char32_t residue, std::size_t position, SequenceKind kind,
@@ -123,83 +133,7 @@ void normalize_and_classify_ascii_in_place(std::string& sequence, Classify class
     sequence.resize(written);
 }
 
-// The Unicode walk: drops Unicode white space, upper-cases a-z and keeps every other
-// character's bytes, compacting in place (writing never overtakes reading).
-void validate_unicode_record_in_place(std::string& sequence, SequenceKind kind,
-                                      std::vector<SequenceValidationIssue>& warnings,
-                                      std::vector<SequenceValidationIssue>& errors) {
-    std::size_t position = 0;
-    std::size_t written = 0;
-    std::size_t index = 0;
-    while (index < sequence.size()) {
-        const text::DecodedChar c = text::decode_utf8_char(sequence, index);
-        if (!text::is_unicode_white_space(c.code_point)) {
-            if (c.length == 1) {
-                sequence[written++] = static_cast<char>(text::ascii_upper(static_cast<unsigned char>(sequence[index])));
-            } else {
-                std::copy_n(sequence.begin() + static_cast<std::ptrdiff_t>(index), c.length,
-                            sequence.begin() + static_cast<std::ptrdiff_t>(written));
-                written += c.length;
-            }
-            push_kind_issue(c.code_point, position, kind, warnings, errors);
-        }
-        index += c.length;
-    }
-    sequence.resize(written);
-}
-
-}  // namespace
-
-void for_each_normalized_residue(std::string_view normalized, std::vector<ResidueIssue>& warnings,
-                                 std::vector<ResidueIssue>& errors) {
-    const bool by_character = !text::is_ascii(normalized) && !text::first_utf8_error(normalized).has_value();
-    if (by_character) {
-        classify_protein_characters(normalized, warnings, errors);
-    } else {
-        classify_protein_bytes(normalized, warnings, errors);
-    }
-}
-
-ValidatedSequence validate_normalized_protein_sequence(std::string id, std::string sequence) {
-    if (!text::is_ascii(sequence)) {
-        return validate_protein_sequence_owned(std::move(id), std::move(sequence));
-    }
-    // Normalized ASCII is only judged: one table lookup per residue, nothing written.
-    ValidatedSequence result;
-    result.id = std::move(id);
-    result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
-    classify_protein_bytes(sequence, result.warnings, result.errors);
-    result.sequence = std::move(sequence);
-    result.valid = result.warnings.empty() && result.errors.empty();
-    return result;
-}
-
-ValidatedSequence validate_protein_sequence_owned(std::string id, std::string sequence) {
-    ValidatedSequence result;
-    result.id = std::move(id);
-    result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
-    if (text::is_ascii(sequence)) {
-        normalize_and_classify_ascii_in_place(
-            sequence, classify_protein_byte,
-            [&result](ResidueClass residue_class, char32_t residue, std::size_t position) {
-                push_protein_issue(residue_class, position, residue, result.warnings, result.errors);
-            });
-    } else {
-        // Byte normalization drops only ASCII bytes, so the sequence stays non-ASCII; it may
-        // however join the halves of a character, which is why UTF-8 is checked afterwards.
-        normalize_bytes_in_place(sequence);
-        if (!text::first_utf8_error(sequence).has_value()) {
-            classify_protein_characters(sequence, result.warnings, result.errors);
-        } else {
-            classify_protein_bytes(sequence, result.warnings, result.errors);
-            sequence = text::decode_utf8_lossy(sequence);
-        }
-    }
-    result.sequence = std::move(sequence);
-    result.valid = result.warnings.empty() && result.errors.empty();
-    return result;
-}
-
+// Judges one symbol: advances `position` first, then appends at most one issue.
 void push_kind_issue(char32_t residue, std::size_t& position, SequenceKind kind,
                      std::vector<SequenceValidationIssue>& warnings, std::vector<SequenceValidationIssue>& errors) {
     ++position;
@@ -210,6 +144,61 @@ void push_kind_issue(char32_t residue, std::size_t& position, SequenceKind kind,
     const char32_t judged =
         residue < 0x80 ? static_cast<char32_t>(text::ascii_upper(static_cast<unsigned char>(residue))) : residue;
     push_classified_kind_issue(residue_class, judged, position, kind, warnings, errors);
+}
+
+// Valid UTF-8 normalized and judged a character at a time, compacted in place (writing never
+// overtakes reading).
+void validate_unicode_record_in_place(std::string& sequence, SequenceKind kind,
+                                      std::vector<SequenceValidationIssue>& warnings,
+                                      std::vector<SequenceValidationIssue>& errors) {
+    std::size_t position = 0;
+    char* out = sequence.data();
+    text::for_each_character(sequence, [&](char32_t c, std::string_view bytes) {
+        const char* const before = out;
+        normalize_character(c, bytes, [&out](std::string_view kept) {
+            std::memmove(out, kept.data(), kept.size());
+            out += kept.size();
+        });
+        if (out != before) {
+            push_kind_issue(c, position, kind, warnings, errors);
+        }
+    });
+    sequence.resize(static_cast<std::size_t>(out - sequence.data()));
+}
+
+}  // namespace
+
+ValidatedSequence validate_normalized_protein_sequence(std::string id, std::string sequence) {
+    ValidatedSequence result;
+    result.id = std::move(id);
+    result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
+    // Normalized text is only judged: for ASCII one table lookup per residue, nothing written.
+    if (classify_normalized_protein(sequence, result.warnings, result.errors)) {
+        sequence = text::decode_utf8_lossy(sequence);
+    }
+    result.sequence = std::move(sequence);
+    result.valid = result.warnings.empty() && result.errors.empty();
+    return result;
+}
+
+ValidatedSequence validate_protein_sequence_owned(std::string id, std::string sequence) {
+    if (text::is_ascii(sequence)) {
+        ValidatedSequence result;
+        result.id = std::move(id);
+        result.alphabet = sequence_kind_alphabet(SequenceKind::protein);
+        normalize_and_classify_ascii_in_place(
+            sequence, classify_protein_byte,
+            [&result](ResidueClass residue_class, char32_t residue, std::size_t position) {
+                push_protein_issue(residue_class, position, residue, result.warnings, result.errors);
+            });
+        result.sequence = std::move(sequence);
+        result.valid = result.warnings.empty() && result.errors.empty();
+        return result;
+    }
+    // Byte normalization drops only ASCII bytes, so the sequence stays non-ASCII; it may however
+    // join the halves of a character, which is why it comes before UTF-8 is judged.
+    normalize_bytes_in_place(sequence);
+    return validate_normalized_protein_sequence(std::move(id), std::move(sequence));
 }
 
 ValidatedSequenceRecord validate_sequence_record(std::string id, std::string sequence, SequenceKind kind) {
@@ -230,10 +219,8 @@ ValidatedSequenceRecord validate_sequence_record(std::string id, std::string seq
                 on_issue);
         }
     } else {
-        if (text::first_utf8_error(sequence).has_value()) {
-            // Decoding assumes valid UTF-8; a C++ caller may hand over anything.
-            sequence = text::decode_utf8_lossy(sequence);
-        }
+        // Decoding assumes valid UTF-8; a C++ caller may hand over anything.
+        text::make_valid_utf8(sequence);
         validate_unicode_record_in_place(sequence, kind, record.warnings, record.errors);
     }
     record.sequence = std::move(sequence);

@@ -35,19 +35,19 @@ namespace alphabet {
 }
 
 // Protein: 256-entry tables indexed by the (upper-cased) byte; 1 = member.
-inline constexpr std::array<std::uint8_t, 256> protein_standard = make_byte_table("ACDEFGHIKLMNPQRSTVWY");
-inline constexpr std::string_view protein_ambiguous_letters = "BJOUXZ";
+inline constexpr std::array<std::uint8_t, 256> protein_standard =
+    make_byte_table(kind_alphabet(SequenceKind::protein).standard);
+inline constexpr std::string_view protein_ambiguous_letters = kind_alphabet(SequenceKind::protein).ambiguous;
 inline constexpr std::array<std::uint8_t, 256> protein_ambiguous = make_byte_table(protein_ambiguous_letters);
 
-// DNA and RNA: 25-bit masks over A-Y.
+// DNA and RNA: 25-bit masks over A-Y, with one ambiguity mask for both.
 inline constexpr std::uint32_t nucleic_letter_count = 25;
-inline constexpr std::uint32_t nucleic_ambiguous_mask = 0x166348A;
-inline constexpr std::uint32_t dna_standard_mask = 0x80045;
-inline constexpr std::uint32_t rna_standard_mask = 0x100045;
+inline constexpr std::uint32_t nucleic_ambiguous_mask = make_letter_mask(kind_alphabet(SequenceKind::dna).ambiguous);
+inline constexpr std::uint32_t dna_standard_mask = make_letter_mask(kind_alphabet(SequenceKind::dna).standard);
+inline constexpr std::uint32_t rna_standard_mask = make_letter_mask(kind_alphabet(SequenceKind::rna).standard);
 
-static_assert(nucleic_ambiguous_mask == make_letter_mask("BDHKMNRSVWY"));
-static_assert(dna_standard_mask == make_letter_mask("ACGT"));
-static_assert(rna_standard_mask == make_letter_mask("ACGU"));
+static_assert(kind_alphabet(SequenceKind::dna).ambiguous == kind_alphabet(SequenceKind::rna).ambiguous);
+static_assert(((nucleic_ambiguous_mask | dna_standard_mask | rna_standard_mask) >> nucleic_letter_count) == 0);
 
 }  // namespace alphabet
 
@@ -98,17 +98,8 @@ enum class ResidueClass : std::uint8_t { standard, ambiguous, unsupported };
 // a second normalization pass.
 [[nodiscard]] ValidatedSequence validate_normalized_protein_sequence(std::string id, std::string sequence);
 
-// Appends the protein issues of an already normalized sequence: positions count bytes for
-// ASCII and for invalid UTF-8, characters for valid UTF-8.
-void for_each_normalized_residue(std::string_view normalized, std::vector<ResidueIssue>& warnings,
-                                 std::vector<ResidueIssue>& errors);
-
 // Kind-aware validation of one record; `detection` stays absent. Normalizes `sequence` in
 // place (text that is not valid UTF-8 is first read with U+FFFD replacements).
 [[nodiscard]] ValidatedSequenceRecord validate_sequence_record(std::string id, std::string sequence, SequenceKind kind);
-
-// Judges one symbol: advances `position` first, then appends at most one issue.
-void push_kind_issue(char32_t residue, std::size_t& position, SequenceKind kind,
-                     std::vector<SequenceValidationIssue>& warnings, std::vector<SequenceValidationIssue>& errors);
 
 }  // namespace tamri

@@ -3,6 +3,7 @@
 // Constant per-vocabulary data used on the tokenization path: residue letters, the 256-entry
 // byte-to-token tables and the ambiguity codes that turn an unknown residue into a warning.
 
+#include "tamri/sequence/kind.hpp"
 #include "tamri/tokenizer/types.hpp"
 
 #include <array>
@@ -17,10 +18,14 @@ using TokenLookupTable = std::array<std::uint8_t, 256>;
 // The table entry of a byte that is not in the vocabulary.
 inline constexpr std::uint8_t no_token_id = 255;
 
+// The kind whose alphabet a vocabulary is: vocabulary n reads the letters of kind n.
+[[nodiscard]] constexpr SequenceKind builtin_vocabulary_kind(BuiltinVocabulary vocabulary) noexcept {
+    return static_cast<SequenceKind>(vocabulary);
+}
+
 // Residue letters in id order: residue i has token id i.
 [[nodiscard]] constexpr std::string_view builtin_vocabulary_residues(BuiltinVocabulary vocabulary) noexcept {
-    constexpr std::array<std::string_view, 3> residues{"ACDEFGHIKLMNPQRSTVWY", "ACGT", "ACGU"};
-    return residues[static_cast<std::size_t>(vocabulary)];
+    return kind_alphabet(builtin_vocabulary_kind(vocabulary)).standard;
 }
 
 // The unknown id follows the residue ids: 20 for protein-20, 4 for the nucleic vocabularies.
@@ -30,7 +35,7 @@ inline constexpr std::uint8_t no_token_id = 255;
 
 // Upper-case residues that are reported as warnings rather than errors when unknown.
 [[nodiscard]] constexpr std::string_view builtin_ambiguity_codes(BuiltinVocabulary vocabulary) noexcept {
-    return vocabulary == BuiltinVocabulary::protein_20 ? std::string_view{"BJOUXZ"} : std::string_view{"BDHKMNRSVWY"};
+    return kind_alphabet(builtin_vocabulary_kind(vocabulary)).ambiguous;
 }
 
 // Upper- and lower-case letters of the vocabulary map to their id; every other byte, all of

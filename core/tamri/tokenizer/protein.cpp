@@ -3,7 +3,7 @@
 #include "tamri/json/writer.hpp"
 #include "tamri/sequence/normalization.hpp"
 #include "tamri/text/ascii.hpp"
-#include "tamri/text/utf8.hpp"
+#include "tamri/text/walk.hpp"
 #include "tamri/tokenizer/config.hpp"
 #include "tamri/tokenizer/lookup.hpp"
 
@@ -54,6 +54,18 @@ void push_byte(BuiltinVocabulary vocabulary, unsigned char residue, std::size_t 
     push_unknown(vocabulary, text::ascii_upper(residue), position, tokens, warnings, errors);
 }
 
+// A character of UTF-8 text; only ASCII letters can be in a vocabulary.
+void push_character(BuiltinVocabulary vocabulary, char32_t residue, std::size_t position,
+                    std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
+                    std::vector<ResidueIssue>& errors) {
+    if (residue < 0x80) {
+        push_byte(vocabulary, static_cast<unsigned char>(residue), position, tokens, warnings, errors);
+        return;
+    }
+    tokens.push_back(builtin_unknown_token_id(vocabulary));
+    errors.push_back(ResidueIssue{position, residue});
+}
+
 // Normalizes and tokenizes ASCII input in one pass over its bytes. Tokens are written into
 // the already reserved storage and the list is cut to the count written.
 void tokenize_ascii(BuiltinVocabulary vocabulary, std::string_view sequence, std::vector<std::uint8_t>& tokens,
@@ -83,28 +95,6 @@ void tokenize_ascii(BuiltinVocabulary vocabulary, std::string_view sequence, std
     tokens.resize(start + static_cast<std::size_t>(out - first));
 }
 
-}  // namespace
-
-void push_tokenized_residue_byte(ProteinTokenizerProfile profile, unsigned char residue, std::size_t position,
-                                 std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
-                                 std::vector<ResidueIssue>& errors) {
-    push_byte(tokenizer_profile_vocabulary(profile), residue, position, tokens, warnings, errors);
-}
-
-void push_tokenized_residue(ProteinTokenizerProfile profile, char32_t residue, std::size_t position,
-                            std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
-                            std::vector<ResidueIssue>& errors) {
-    const BuiltinVocabulary vocabulary = tokenizer_profile_vocabulary(profile);
-    if (residue < 0x80) {
-        push_byte(vocabulary, static_cast<unsigned char>(residue), position, tokens, warnings, errors);
-        return;
-    }
-    tokens.push_back(builtin_unknown_token_id(vocabulary));
-    errors.push_back(ResidueIssue{position, residue});
-}
-
-namespace {
-
 TokenizedProtein tokenize_sequence(std::string id, std::string_view sequence, const ProteinTokenizerConfig& config) {
     const ProteinTokenizerProfile profile = config.profile;
     const BuiltinVocabulary vocabulary = tokenizer_profile_vocabulary(profile);
@@ -122,25 +112,27 @@ TokenizedProtein tokenize_sequence(std::string id, std::string_view sequence, co
         tokens.push_back(special_tokens.cls.id);
     }
 
-    if (text::is_ascii(sequence)) {
-        tokenize_ascii(vocabulary, sequence, tokens, result.warnings, result.errors);
-    } else {
-        const std::string normalized = normalize_sequence_bytes(sequence);
-        if (!text::first_utf8_error(normalized).has_value()) {
-            std::size_t position = 0;
-            for (std::size_t index = 0; index < normalized.size();) {
-                const text::DecodedChar decoded = text::decode_utf8_char(normalized, index);
-                index += decoded.length;
-                push_tokenized_residue(profile, decoded.code_point, ++position, tokens, result.warnings, result.errors);
-            }
-        } else {
-            std::size_t position = 0;
-            for (const char ch : normalized) {
-                push_byte(vocabulary, static_cast<unsigned char>(ch), ++position, tokens, result.warnings,
-                          result.errors);
-            }
+    std::vector<ResidueIssue>& warnings = result.warnings;
+    std::vector<ResidueIssue>& errors = result.errors;
+    std::size_t position = 0;
+    // Bytes are normalized as bytes, ASCII white space only, before UTF-8 is judged: dropping it
+    // may join the halves of a character.
+    const auto push_kept_character = [&](char32_t c, std::string_view) {
+        if (c >= 0x80 || !text::is_ascii_white_space(static_cast<unsigned char>(c))) {
+            push_character(vocabulary, c, ++position, tokens, warnings, errors);
         }
-    }
+    };
+    const auto push_ascii = [&](std::string_view ascii) {
+        tokenize_ascii(vocabulary, ascii, tokens, warnings, errors);
+    };
+    text::walk_text(sequence, push_ascii, push_kept_character, [&](std::string_view bytes) {
+        const std::string normalized = normalize_sequence_bytes(bytes);
+        text::walk_text(normalized, push_ascii, push_kept_character, [&](std::string_view still_not_utf8) {
+            for (const char ch : still_not_utf8) {
+                push_byte(vocabulary, static_cast<unsigned char>(ch), ++position, tokens, warnings, errors);
+            }
+        });
+    });
 
     if (config.add_special_tokens) {
         tokens.push_back(special_tokens.sep.id);
@@ -171,6 +163,11 @@ private:
 
 TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record, const ProteinTokenizerConfig& config) {
     return tokenize_sequence(record.id, record.sequence, config);
+}
+
+TokenizedProtein tokenize_sequence_text(std::string id, std::string_view sequence,
+                                        const ProteinTokenizerConfig& config) {
+    return tokenize_sequence(std::move(id), normalize_sequence(sequence), config);
 }
 
 std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader, const ProteinTokenizerConfig& config) {

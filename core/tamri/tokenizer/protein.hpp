@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tamri {
@@ -24,21 +26,14 @@ class JsonWriter;
 [[nodiscard]] TokenizedProtein tokenize_protein_with_config(const ProteinSequence& record,
                                                             const ProteinTokenizerConfig& config);
 
+// A sequence as a caller typed it, normalized first (white space removed, letters upper-cased).
+[[nodiscard]] TokenizedProtein tokenize_sequence_text(std::string id, std::string_view sequence,
+                                                      const ProteinTokenizerConfig& config);
+
 // Tokenizes every record of a FASTA byte stream as the scanner completes it, keeping no parsed
 // records; the same results as tokenizing each record of parse_fasta_records_reader. Throws FastaReadError.
 [[nodiscard]] std::vector<TokenizedProtein> tokenize_fasta_stream(ByteLineReader& reader,
                                                                   const ProteinTokenizerConfig& config);
-
-// Appends exactly one token id for `residue` and at most one issue at `position`. Lower-case
-// letters are accepted; issues carry the upper-cased residue.
-void push_tokenized_residue(ProteinTokenizerProfile profile, char32_t residue, std::size_t position,
-                            std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
-                            std::vector<ResidueIssue>& errors);
-
-// The same for one byte; a byte 0x80-0xFF is an error whose residue is U+0080-U+00FF.
-void push_tokenized_residue_byte(ProteinTokenizerProfile profile, unsigned char residue, std::size_t position,
-                                 std::vector<std::uint8_t>& tokens, std::vector<ResidueIssue>& warnings,
-                                 std::vector<ResidueIssue>& errors);
 
 [[nodiscard]] ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> records);
 

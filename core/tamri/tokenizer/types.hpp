@@ -4,6 +4,7 @@
 // configurations, and tokenized sequences with their batch summary.
 
 #include "tamri/base/enum_table.hpp"
+#include "tamri/sequence/kind.hpp"
 #include "tamri/sequence/types.hpp"
 
 #include <cstddef>
@@ -38,10 +39,12 @@ enum class ProteinTokenizerProfile : std::uint8_t {
 // The three built-in vocabularies; profiles 2n and 2n + 1 share vocabulary n.
 enum class BuiltinVocabulary : std::uint8_t { protein_20 = 0, dna_iupac = 1, rna_iupac = 2 };
 
-// The vocabularies' names.
+// The vocabularies' names: vocabulary n is named for the alphabet of kind n.
 [[nodiscard]] constexpr EnumTable<BuiltinVocabulary, 3> enum_table(BuiltinVocabulary) noexcept {
     using enum BuiltinVocabulary;
-    return {{{{protein_20, "protein-20"}, {dna_iupac, "dna-iupac"}, {rna_iupac, "rna-iupac"}}}};
+    return {{{{protein_20, sequence_kind_alphabet(SequenceKind::protein)},
+              {dna_iupac, sequence_kind_alphabet(SequenceKind::dna)},
+              {rna_iupac, sequence_kind_alphabet(SequenceKind::rna)}}}};
 }
 
 // A residue outside the vocabulary becomes the unknown token and is reported as a warning

@@ -46,10 +46,6 @@ std::string not_regular_reason(mode_t mode) {
 
 }  // namespace
 
-std::filesystem::path package_root_of(const std::filesystem::path& manifest_path) {
-    return manifest_path.has_parent_path() ? manifest_path.parent_path() : std::filesystem::path{"."};
-}
-
 std::string manifest_read_error_text(const ManifestReadError& error) {
     return fmt::format("failed to read package manifest '{}': {}", error.path, error.reason);
 }

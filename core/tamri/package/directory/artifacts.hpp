@@ -34,9 +34,6 @@ void validate_pipeline_configs(PackageValidationReport& report, std::string_view
 void validate_referenced_pipeline_config(PackageValidationReport& report, std::string_view field, std::string_view path,
                                          const std::filesystem::path& root, const PipelineConfigValidator& validator);
 
-// The package root of a manifest file: its directory, or "." for a bare file name.
-[[nodiscard]] std::filesystem::path package_root_of(const std::filesystem::path& manifest_path);
-
 // A manifest file that cannot be read whole as UTF-8 text.
 struct ManifestReadError {
     std::string path;  // as given
