@@ -44,7 +44,7 @@ arrays::ArraysReference write_arrays(const std::filesystem::path& prefix, const 
     ArrayFiles files{prefix.parent_path()};
     const arrays::ArraysManifest manifest =
         arrays::write_model_input_arrays(model_input, name, output_data_sha256, files);
-    std::string text = json::record_json_text(manifest);
+    std::string text = json::json_text(manifest);
     text.push_back('\n');
     const std::string manifest_name = arrays::arrays_manifest_name(name);
     Output output{(prefix.parent_path() / manifest_name).string()};

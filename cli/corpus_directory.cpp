@@ -173,7 +173,7 @@ corpus::ShardPlan CorpusDirectory::cut(const std::string& input, std::uint64_t s
     remove_stale_files(plan.shards.size());
     writer.publish();
     // The plan comes last: its presence says that every shard it names is in place.
-    write_report(path("plan.json").string(), json::record_json_text(plan));
+    write_report(path("plan.json").string(), json::json_text(plan));
     created.keep();
     return plan;
 }
@@ -302,7 +302,7 @@ std::optional<arrays::ArraysReference> CorpusDirectory::arrays_written_by_hand(
 }
 
 void CorpusDirectory::write_summary(const corpus::ShardSummary& summary) const {
-    write_report(path(corpus::shard_summary_file_name(summary.index)).string(), json::record_json_text(summary));
+    write_report(path(corpus::shard_summary_file_name(summary.index)).string(), json::json_text(summary));
 }
 
 void CorpusDirectory::remove_stale_files(std::uint64_t shard_count) const {

@@ -4,7 +4,7 @@
 // success; and JSON Lines written over it.
 
 #include "tamri/io/file.hpp"
-#include "tamri/json/writer.hpp"
+#include "tamri/json/record.hpp"
 
 #include <filesystem>
 #include <string>
@@ -55,7 +55,7 @@ public:
 
     template <class Record>
     void write(const Record& record) {
-        write_json(writer_, record);
+        json::write_value(writer_, record);
         output_.write(writer_.text());
         output_.write("\n");
         writer_.clear();

@@ -34,18 +34,18 @@ ExitStatus run_validate(const ManifestPaths& paths) {
     if (const auto* error = report.error()) {
         throw_read_failed(*error);
     }
-    write_report(paths.output, package::to_json(report.value()));
+    write_report(paths.output, json::json_text(report.value()));
     return status_for(report.value().valid);
 }
 
 ExitStatus run_inspect(const ManifestPaths& paths) {
-    write_report(paths.output, package::to_json(package::inspect_package_manifest(read_manifest(paths.manifest))));
+    write_report(paths.output, json::json_text(package::inspect_package_manifest(read_manifest(paths.manifest))));
     return ExitStatus::success;
 }
 
 ExitStatus run_plan(const ManifestPaths& paths) {
     const package::RuntimeBridgeReport report = package::plan_runtime_bridge(read_manifest(paths.manifest));
-    write_report(paths.output, package::to_json(report));
+    write_report(paths.output, json::json_text(report));
     return status_for(report.ready);
 }
 

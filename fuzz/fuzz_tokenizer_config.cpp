@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     tamri::json::JsonWriter writer;
-    write_json(writer, config);
+    json::write_value(writer, config);
     require(tamri::parse_protein_tokenizer_config(writer.text()) == config);
     const tamri::ProteinTokenizerInspection inspection = tamri::inspect_protein_tokenizer_config(config);
     require(inspection.config == config);

@@ -96,7 +96,7 @@ TEST(ParseFastaRecordsReader, HashesEveryByteReadBlankLinesAndUnterminatedLineIn
 
 TEST(ProteinSequence, JsonHasIdThenSequence) {
     json::JsonWriter writer;
-    write_json(writer, ProteinSequence{"a\"1", "MKV"});
+    json::write_value(writer, ProteinSequence{"a\"1", "MKV"});
     EXPECT_EQ(writer.text(), R"({"id":"a\"1","sequence":"MKV"})");
 }
 

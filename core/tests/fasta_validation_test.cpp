@@ -56,7 +56,7 @@ TEST(ValidatedRecordSink, RecordWithoutSequenceFailsWithItsHeaderLine) {
 // Every count differs, so a key that writes another count's value is seen.
 TEST(ValidateFastaInput, ReportJson) {
     EXPECT_EQ(
-        to_json(validate_fasta_input(">a\nmk\nxb*\n>b\nMKV\n>c\n**-\n")),
+        json::json_text(validate_fasta_input(">a\nmk\nxb*\n>b\nMKV\n>c\n**-\n")),
         R"({"records":3,"valid_records":1,"warning_count":2,"error_count":4,"sequences":[)"
         R"({"id":"a","sequence":"MKXB*","alphabet":"protein-20","valid":false,)"
         R"("warnings":[{"residue":"X","position":3},{"residue":"B","position":4}],)"

@@ -262,8 +262,8 @@ TEST(JsonDecode, DeepNestingInIgnoredValuesDoesNotExhaustTheStack) {
 }
 
 TEST(JsonRecord, NumbersAsDoublesAndKeysLeftOutWhenAbsent) {
-    EXPECT_EQ(json::record_json_text(Reading{1.5, std::nullopt, std::nullopt}), R"({"value":1.5,"unit":null})");
-    EXPECT_EQ(json::record_json_text(Reading{std::numeric_limits<double>::quiet_NaN(), std::nullopt, ""}),
+    EXPECT_EQ(json::json_text(Reading{1.5, std::nullopt, std::nullopt}), R"({"value":1.5,"unit":null})");
+    EXPECT_EQ(json::json_text(Reading{std::numeric_limits<double>::quiet_NaN(), std::nullopt, ""}),
               R"({"value":null,"unit":null,"note":""})");
     EXPECT_EQ(json::decode_record_document<Reading>(R"({"value":-3,"note":null})").value, -3.0);
     EXPECT_EQ(decode_error<Reading>(R"({"value":"1"})"),

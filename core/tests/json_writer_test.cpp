@@ -124,8 +124,8 @@ TEST(JsonWriter, IndexedFloatsDigestInTheirCanonicalSpelling) {
 TEST(JsonWriter, ResidueIssueKeysAreResidueThenPosition) {
     json::JsonWriter writer;
     writer.begin_array();
-    write_json(writer, ResidueIssue{3, U'X'});
-    write_json(writer, ResidueIssue{12, U'\u00e9'});
+    json::write_value(writer, ResidueIssue{3, U'X'});
+    json::write_value(writer, ResidueIssue{12, U'\u00e9'});
     writer.end_array();
     EXPECT_EQ(writer.text(), "[{\"residue\":\"X\",\"position\":3},{\"residue\":\"\xc3\xa9\",\"position\":12}]");
 }

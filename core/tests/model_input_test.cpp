@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ModelInputJson, WritesKeysInTheirFixedOrder) {
     const ModelInput result = build_model_inputs_checked(
         std::vector{tokenized("seq1", {3, 7, 1, 4}), tokenized("s\"2", {9})}, fixed_length(3, 0));
-    EXPECT_EQ(model_input_to_json(result),
+    EXPECT_EQ(json::json_text(result),
               R"({"policy":{"max_length":3,"pad_token_id":0,"padding":"fixed_length"},"records":[)"
               R"({"id":"seq1","input_ids":[3,7,1],"attention_mask":[1,1,1],"truncated":true},)"
               R"({"id":"s\"2","input_ids":[9,0,0],"attention_mask":[1,0,0],"truncated":false}]})");
@@ -149,7 +149,7 @@ TEST(ModelInputJson, WritesKeysInTheirFixedOrder) {
 
 TEST(ModelInputJson, EmptyListHasEmptyRecords) {
     const ModelInput result = build_model_inputs_checked(std::vector<TokenizedProtein>{}, no_padding(7, 255));
-    EXPECT_EQ(model_input_to_json(result),
+    EXPECT_EQ(json::json_text(result),
               R"({"policy":{"max_length":7,"pad_token_id":255,"padding":"no_padding"},"records":[]})");
 }
 

@@ -92,7 +92,7 @@ long peak_rss_kib() {
 
 // Messages of the report read back through a validating JSON parser.
 std::vector<std::string> messages_of_json(const PackageValidationReport& report) {
-    const std::string text = to_json(report);
+    const std::string text = json::json_text(report);
     rapidjson::Document parsed;
     parsed.Parse<rapidjson::kParseValidateEncodingFlag>(text.data(), text.size());
     EXPECT_FALSE(parsed.HasParseError()) << text;

@@ -105,7 +105,7 @@ TEST(PackageManifest, VeryLongTextsAreKept) {
 }
 
 TEST(PackageManifestSummary, AbsentSectionsAreNullAndCountsAreZero) {
-    EXPECT_EQ(to_json(inspect_package_manifest(parse_package_manifest(minimal))),
+    EXPECT_EQ(json::json_text(inspect_package_manifest(parse_package_manifest(minimal))),
               R"({"schema_version":"tamri.package.v0","name":" demo ","package_layout":null,"metadata":null,)"
               R"("model_format":"onnx","has_model_checksum":false,"model_metadata":null,"tokenizer":null,)"
               R"("vocab":null,"runtime_backend":"candle","runtime_target":"local-cpu","preprocessing_steps":0,)"

@@ -151,9 +151,10 @@ TEST(PackageValidation, EveryRuleRunsInStepOrder) {
 
 TEST(PackageValidationReport, JsonHasItsKeysInOrder) {
     PackageManifest manifest = clean_manifest();
-    EXPECT_EQ(to_json(validate_package_manifest(manifest)), R"({"valid":true,"issues":[],"structured_issues":[]})");
+    EXPECT_EQ(json::json_text(validate_package_manifest(manifest)),
+              R"({"valid":true,"issues":[],"structured_issues":[]})");
     manifest.name = "";
-    EXPECT_EQ(to_json(validate_package_manifest(manifest)),
+    EXPECT_EQ(json::json_text(validate_package_manifest(manifest)),
               R"({"valid":false,"issues":["name is required"],)"
               R"("structured_issues":[{"code":"required_field","field":"name","message":"name is required"}]})");
 }
@@ -224,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RuntimePlanReport, JsonOfAPlanWithoutMetadataOrVersion) {
     PackageManifest manifest = clean_manifest();
     manifest.name = "";
-    EXPECT_EQ(to_json(plan_runtime_bridge(manifest)),
+    EXPECT_EQ(json::json_text(plan_runtime_bridge(manifest)),
               R"({"ready":false,"contract_ready":false,"artifact_checked":false,"execution_ready":false,)"
               R"("readiness_notes":["model artifact 'models/model.onnx' was not format-validated or )"
               R"(execution-smoke-tested; ready/contract_ready only indicate manifest and runtime contract )"
@@ -249,14 +250,14 @@ TEST(RuntimePlanReport, GivenVersionAndMetadataAreCopiedWithoutAbsentKeys) {
     const RuntimeBridgeReport report = plan_runtime_bridge(manifest);
     EXPECT_EQ(report.backend_config.backend_id, "demo:onnx-webgpu");
     EXPECT_EQ(report.backend_config.version, " 1.2 ");
-    EXPECT_NE(to_json(report).find(R"("model_metadata":{"name":"tiny","description":""},)"), std::string::npos);
+    EXPECT_NE(json::json_text(report).find(R"("model_metadata":{"name":"tiny","description":""},)"), std::string::npos);
 }
 
 TEST(RuntimePlanReport, EvidenceIsWrittenOnlyWhenPresent) {
     RuntimeBridgeReport report;
     report.benchmark_evidence = {{"b", "demo:candle", "w", "2024", {{"latency", 1.5, "ms"}, {"nan", NAN, "x"}}}};
     report.regression_baseline = RegressionBaseline{"base", "demo:candle", "sha256:0", {}};
-    const std::string json = to_json(report);
+    const std::string json = json::json_text(report);
     EXPECT_EQ(json.substr(json.find(R"("blocking_issues")")),
               R"("blocking_issues":[],"benchmark_evidence":[{"benchmark_name":"b","backend_id":"demo:candle",)"
               R"("workload_description":"w","recorded_at":"2024","metrics":[{"metric_name":"latency","value":1.5,)"

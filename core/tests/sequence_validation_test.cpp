@@ -233,7 +233,7 @@ TEST(ValidationReportJsonFromStream, IsTheJsonOfTheTextFunctionsReport) {
             std::string json;
             const SequenceValidationReport counts = write_validation_report_json_from_stream(
                 reader, selection, [&json](std::string_view piece) { json += piece; });
-            EXPECT_EQ(json, to_json(expected));
+            EXPECT_EQ(json, json::json_text(expected));
             expected.sequences.clear();
             EXPECT_EQ(counts, expected);
         }
@@ -262,7 +262,7 @@ TEST(SequenceValidationReportJson, PiecesMakeTheReportsText) {
             text += piece;
             ++pieces;
         });
-        EXPECT_EQ(text, to_json(report)) << piece_size;
+        EXPECT_EQ(text, json::json_text(report)) << piece_size;
         EXPECT_EQ(pieces, piece_count) << piece_size;
     }
 }
@@ -303,7 +303,7 @@ TEST(ToSequenceValidationReport, KeepsSixFieldsAndFourCounts) {
 }
 
 TEST(ValidationJson, ControlAndNonAsciiResidues) {
-    EXPECT_EQ(to_json(validate_protein_sequence_owned("c", "\x01\xc3\xa9")),
+    EXPECT_EQ(json::json_text(validate_protein_sequence_owned("c", "\x01\xc3\xa9")),
               "{\"id\":\"c\",\"sequence\":\"\\u0001\xc3\xa9\",\"alphabet\":\"protein-20\",\"valid\":false,"
               "\"warnings\":[],\"errors\":[{\"residue\":\"\\u0001\",\"position\":1},"
               "{\"residue\":\"\xc3\xa9\",\"position\":2}]}");

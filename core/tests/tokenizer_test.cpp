@@ -115,7 +115,7 @@ TEST(TokenLookupTable, MapsBothCasesOfVocabularyLettersAndNothingElse) {
 
 std::string vocabulary_json(const Vocabulary& vocabulary) {
     json::JsonWriter writer;
-    write_json(writer, vocabulary);
+    json::write_value(writer, vocabulary);
     return writer.take();
 }
 
@@ -188,7 +188,7 @@ TEST(TokenizerConfigJson, ReadsBothKeysWithoutJudgingTheirPairing) {
 
 TEST(TokenizerConfigJson, WritesProfileThenFlag) {
     json::JsonWriter writer;
-    write_json(writer, ProteinTokenizerConfig{Profile::dna_iupac_special, true});
+    json::write_value(writer, ProteinTokenizerConfig{Profile::dna_iupac_special, true});
     EXPECT_EQ(writer.text(), R"({"profile":"dna-iupac-special","add_special_tokens":true})");
 }
 
@@ -279,7 +279,7 @@ TEST(TokenizedProteinJson, WritesKeysInFixedOrder) {
     const TokenizedProtein tokenized = tokenize_protein_with_config(ProteinSequence{"p\"1", "MX*"},
                                                                     ProteinTokenizerConfig{Profile::protein_20, false});
     json::JsonWriter writer;
-    write_json(writer, tokenized);
+    json::write_value(writer, tokenized);
     EXPECT_EQ(writer.text(), R"({"id":"p\"1","length":3,"alphabet":"protein-20","valid":false,"tokens":[10,20,20],)"
                              R"("warnings":[{"residue":"X","position":2}],"errors":[{"residue":"*","position":3}]})");
 }
@@ -294,7 +294,7 @@ TEST(ProteinBatchSummary, CountsRecordsLengthsAndIssues) {
     const ProteinBatchSummary summary = summarize_protein_batch(batch);
     EXPECT_EQ(summary, (ProteinBatchSummary{4, 10, 3, 2, 1}));
     json::JsonWriter writer;
-    write_json(writer, summary);
+    json::write_value(writer, summary);
     EXPECT_EQ(writer.text(), R"({"records":4,"total_length":10,"valid_records":3,"warning_count":2,"error_count":1})");
     EXPECT_EQ(summarize_protein_batch({}), (ProteinBatchSummary{}));
 }

@@ -67,7 +67,7 @@ std::string output_data_json(std::string_view report) {
 
 std::string vocabulary_digest(Profile profile) {
     json::JsonWriter writer;
-    write_json(writer, builtin_vocabulary(tokenizer_profile_vocabulary(profile)));
+    json::write_value(writer, builtin_vocabulary(tokenizer_profile_vocabulary(profile)));
     return sha256_canonical_json_digest(writer.text());
 }
 
@@ -95,7 +95,7 @@ TEST_P(WorkflowReport, IsWrittenExactly) {
     const SequenceWorkflowResult result = run(c.records, Profile::protein_20, c.policy);
     EXPECT_EQ(result.report_json, with_digests(c.report, Profile::protein_20));
     json::JsonWriter writer;
-    write_json(writer, result.output);
+    json::write_value(writer, result.output);
     EXPECT_EQ(writer.text(), result.report_json);
     EXPECT_EQ(result.output.model_ready, result.output.model_input.has_value());
 }

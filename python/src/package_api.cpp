@@ -25,7 +25,7 @@ PyObject* report_on_manifest(const char* function_name, PyObject* args, PyObject
         const auto [manifest_json] = bind_arguments(function_name, parameters, args, kwargs);
         const package::PackageManifest manifest =
             package::parse_package_manifest(extract_text(manifest_json, "manifest_json"));
-        return to_python(package::to_json(Operation(manifest))).release();
+        return to_python(json::json_text(Operation(manifest))).release();
     });
 }
 
@@ -45,7 +45,7 @@ PyObject* validate_package_manifest_artifacts(PyObject*, PyObject* args, PyObjec
         const std::string_view manifest_text = extract_text(manifest_json, "manifest_json");
         const std::filesystem::path root{std::string{extract_text(base_dir, "base_dir")}};
         const package::PackageManifest manifest = package::parse_package_manifest(manifest_text);
-        return to_python(package::to_json(package::validate_package_manifest_artifacts(manifest, root))).release();
+        return to_python(json::json_text(package::validate_package_manifest_artifacts(manifest, root))).release();
     });
 }
 
@@ -58,7 +58,7 @@ PyObject* validate_package_manifest_file(PyObject*, PyObject* args, PyObject* kw
         if (const auto* error = report.error()) {
             throw_python_error(PyExc_OSError, package::manifest_read_error_text(*error));
         }
-        return to_python(package::to_json(report.value())).release();
+        return to_python(json::json_text(report.value())).release();
     });
 }
 

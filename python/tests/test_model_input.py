@@ -10,7 +10,6 @@ def rows(model_input):
 
 
 @pytest.mark.parametrize("tokens, max_length, pad, padding, expected", [
-    ([1, 2, 3], 5, 9, "fixed_length", ([1, 2, 3, 9, 9], [1, 1, 1, 0, 0], False)),
     ([1, 2, 3], 1, 0, "no_padding", ([1], [1], True)),
     ([255, 0], 2**64 - 1, 255, "no_padding", ([255, 0], [1, 1], False)),
 ])
@@ -75,10 +74,6 @@ def test_valid_false_without_issues_still_builds():
 def test_model_input_record_constructor_stores_values_as_given():
     record = tamri.ModelInputRecord("r", [1, 300], (1,), truncated=False)
     assert (record.id, record.input_ids, record.attention_mask, record.truncated) == ("r", [1, 300], [1], False)
-
-
-def test_model_input_has_only_records():
-    assert [name for name in dir(tamri.build_model_inputs_checked([], 1)) if not name.startswith("__")] == ["records"]
 
 
 def test_a_row_too_long_to_allocate_is_a_memory_error():

@@ -3,7 +3,6 @@
 import json
 import os
 import pathlib
-import re
 import shutil
 
 import pytest
@@ -12,52 +11,6 @@ import tamri
 
 EXAMPLE = pathlib.Path(__file__).resolve().parents[2] / "examples" / "package" / "manifest.json"
 FUNCTIONS = [tamri.inspect_package_manifest, tamri.validate_package_manifest, tamri.plan_runtime_bridge]
-
-
-def test_results_are_compact_json_objects():
-    text = EXAMPLE.read_text(encoding="utf-8")
-    for result in (function(text) for function in FUNCTIONS):
-        assert json.dumps(json.loads(result), separators=(",", ":")) == result and result.startswith("{")
-
-
-def test_the_bundled_example_is_valid_and_ready():
-    text = EXAMPLE.read_text(encoding="utf-8")
-    assert tamri.validate_package_manifest(manifest_json=text) == '{"valid":true,"issues":[],"structured_issues":[]}'
-    plan = json.loads(tamri.plan_runtime_bridge(text))
-    assert (plan["ready"], plan["execution_provider"], plan["blocking_issues"]) == (True, "webgpu", [])
-    assert "benchmark_evidence" not in plan and "regression_baseline" not in plan
-    summary = json.loads(tamri.inspect_package_manifest(text))
-    assert (summary["package_layout"]["observed"], summary["layout"]["pipeline_configs"]) == (
-        None, ["pipelines/preprocess.toml"])
-
-
-@pytest.mark.parametrize("function", FUNCTIONS)
-@pytest.mark.parametrize("text, message", [
-    ("{}", "invalid JSON: missing field `schema_version` at line 1 column 2"),
-    ('{"extra":1}', "invalid JSON: unknown field `extra`, expected one of `schema_version`, `name`, `package_layout`, "
-     "`metadata`, `model`, `tokenizer`, `vocab`, `preprocessing`, `postprocessing`, `runtime`, `expected_input`, "
-     "`expected_output`, `fixtures` at line 1 column 8"),
-    ('{"schema_version":"tamri.package.v0",\n"name":null}', "invalid JSON: invalid type: null, expected a string "
-     "at line 2 column 11"),
-    ("", "invalid JSON: EOF while parsing a value at line 1 column 0"),
-])
-def test_text_that_is_no_manifest_raises_json_invalid(function, text, message):
-    with pytest.raises(tamri.TamriError) as caught:
-        function(text)
-    error = caught.value
-    assert (error.code, error.message, error.args, error.location) == ("json.invalid", message, (message,), None)
-
-
-@pytest.mark.parametrize("function", FUNCTIONS)
-@pytest.mark.parametrize("argument, message", [
-    (b"{}", "argument 'manifest_json': 'bytes' object cannot be converted to 'str'"),
-    (EXAMPLE, "argument 'manifest_json': 'PosixPath' object cannot be converted to 'str'"),
-])
-def test_manifest_text_must_be_a_str(function, argument, message):
-    with pytest.raises(TypeError, match=f"^{re.escape(message)}$"):
-        function(argument)
-
-
 CLEAN = '{"valid":true,"issues":[],"structured_issues":[]}'
 
 
@@ -68,13 +21,29 @@ def package(tmp_path):
     return root
 
 
-def test_the_bundled_package_is_valid_file_by_file(package, monkeypatch):
-    text = (package / "manifest.json").read_text(encoding="utf-8")
+def test_the_bundled_package_is_valid_and_ready(package, monkeypatch):
+    text = EXAMPLE.read_text(encoding="utf-8")
+    assert tamri.validate_package_manifest(manifest_json=text) == CLEAN
+    plan = json.loads(tamri.plan_runtime_bridge(text))
+    assert (plan["ready"], plan["execution_provider"], plan["blocking_issues"]) == (True, "webgpu", [])
+    assert "benchmark_evidence" not in plan and "regression_baseline" not in plan
+    summary = json.loads(tamri.inspect_package_manifest(text))
+    assert (summary["package_layout"]["observed"], summary["layout"]["pipeline_configs"]) == (
+        None, ["pipelines/preprocess.toml"])
     assert tamri.validate_package_manifest_file(str(package / "manifest.json")) == CLEAN
     assert tamri.validate_package_manifest_artifacts(text, base_dir=str(package)) == CLEAN
     monkeypatch.chdir(package)
     assert tamri.validate_package_manifest_file(manifest_path="manifest.json") == CLEAN
     assert tamri.validate_package_manifest_artifacts(text, ".") == CLEAN
+
+
+@pytest.mark.parametrize("function", FUNCTIONS)
+def test_text_that_is_no_manifest_raises_json_invalid_and_no_text_a_type_error(tamri_error, function):
+    # The decoder's texts are pinned by the core; one located text shows they reach Python whole.
+    assert tamri_error(function, '{"schema_version":"tamri.package.v0",\n"name":null}') == (
+        "json.invalid", "invalid JSON: invalid type: null, expected a string at line 2 column 11", None)
+    with pytest.raises(TypeError, match="^argument 'manifest_json': 'PosixPath' object cannot be converted to 'str'$"):
+        function(EXAMPLE)
 
 
 def break_model_and_pipeline(root):
@@ -121,13 +90,3 @@ def test_an_unreadable_manifest_file_raises_os_error(tmp_path, make, reason):
         tamri.validate_package_manifest_file(str(path))
     assert caught.type is OSError
     assert caught.value.args == (f"failed to read package manifest '{path}': {reason}",)
-
-
-def test_a_file_name_that_is_not_utf8_is_reported_not_raised(package):
-    model = package / "models" / "protein-probe.onnx"
-    model.unlink()
-    os.mkdir(os.fsencode(package / "models") + b"/\xff")
-    os.symlink(b"\xff", model)
-    report = json.loads(tamri.validate_package_manifest_file(str(package / "manifest.json")))
-    assert report["issues"] == [f"model: failed to read asset 'models/protein-probe.onnx' at "
-                                f"'{package.resolve()}/models/\ufffd': asset path is not a file"]

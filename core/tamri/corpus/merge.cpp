@@ -94,8 +94,8 @@ void CorpusMerger::add(ShardSummary summary) {
 
 std::string CorpusMerger::finish() && {
     report_.corpus_sha256.reset();
-    report_.corpus_sha256 = sha256_canonical_json_digest(json::record_json_text(report_));
-    return json::record_json_text(report_);
+    report_.corpus_sha256 = sha256_canonical_json_digest(json::json_text(report_));
+    return json::json_text(report_);
 }
 
 }  // namespace tamri::corpus

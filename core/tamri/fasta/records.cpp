@@ -2,22 +2,11 @@
 
 #include "tamri/base/diagnostic.hpp"
 #include "tamri/fasta/scan.hpp"
-#include "tamri/json/record.hpp"
 #include "tamri/sequence/normalization.hpp"
 
 #include <utility>
 
 namespace tamri {
-
-constexpr auto json_schema(std::type_identity<ProteinSequence>) {
-    return json::record_schema<ProteinSequence>("struct ProteinSequence", json::UnknownFields::reject,
-                                                json::field<&ProteinSequence::id>("id"),
-                                                json::field<&ProteinSequence::sequence>("sequence"));
-}
-
-void write_json(json::JsonWriter& writer, const ProteinSequence& record) {
-    json::write_record(writer, record);
-}
 
 void NormalizingRecordSink::push_sequence_line(std::string_view line) {
     append_normalized_sequence(line, sequence);

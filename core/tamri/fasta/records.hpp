@@ -3,16 +3,15 @@
 // FASTA records and the sinks the scanners feed: the record type, the sink interface that receives
 // sequence lines and record ends, and the sinks that normalize and collect records.
 
+#include "tamri/json/record.hpp"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
-
-namespace json {
-class JsonWriter;
-}
 
 // One FASTA record: its identifier and its normalized sequence (protein, DNA or RNA alike).
 struct ProteinSequence {
@@ -22,8 +21,11 @@ struct ProteinSequence {
     friend bool operator==(const ProteinSequence&, const ProteinSequence&) = default;
 };
 
-// {"id":…,"sequence":…}
-void write_json(json::JsonWriter& writer, const ProteinSequence& record);
+constexpr auto json_schema(std::type_identity<ProteinSequence>) {
+    return json::record_schema<ProteinSequence>("struct ProteinSequence", json::UnknownFields::reject,
+                                                json::field<&ProteinSequence::id>("id"),
+                                                json::field<&ProteinSequence::sequence>("sequence"));
+}
 
 // Receives a record's parts from a FASTA scanner: its sequence lines, then `finish_record`.
 class FastaRecordSink {

@@ -13,11 +13,12 @@
 //
 // Each field picks its decoder and writer from the member's type: text, bool, char32_t, u8,
 // u64, double (written as null when not finite), std::optional (optional key; null means
-// absent), std::vector (JSON array), an enumeration with an `enum_table`, or another record
-// with a `json_schema`. A member whose JSON form differs from its type's (such as a
-// `std::size_t` named "usize" in messages) names its decoder explicitly:
-// `json::field<&Shape::weight, &json::decode_usize>("weight")`. An optional member is written
-// as null when absent unless its field says `json::Absent::omitted` (the key is then left out).
+// absent), std::vector (JSON array; of u8 written a chunk at a time), an enumeration with an
+// `enum_table`, or another record with a `json_schema`. `write_value` writes any of them and
+// `json_text` gives its text: the one way the core writes JSON. A member whose JSON form differs from its type's (such
+// as a `std::size_t` named "usize" in messages) names its decoder explicitly: `json::field<&Shape::weight,
+// &json::decode_usize>("weight")`. An optional member is written as null when absent unless its field says
+// `json::Absent::omitted` (the key is then left out).
 
 #include "tamri/base/member_pointer.hpp"
 #include "tamri/json/decode.hpp"
@@ -138,6 +139,8 @@ void write_value(JsonWriter& writer, const T& value) {
         } else {
             writer.null();
         }
+    } else if constexpr (std::is_same_v<T, std::vector<std::uint8_t>>) {
+        writer.byte_array(value);
     } else if constexpr (detail::is_vector<T>::value) {
         writer.begin_array();
         for (const auto& item : value) {
@@ -253,11 +256,24 @@ void write_record(JsonWriter& writer, const Record& record) {
     writer.end_object();
 }
 
-// The compact JSON text of one record.
+// A record's text up to its last value: the opening brace, every other field and the last key, for
+// a record whose last value is written piece by piece after it.
 template <JsonRecord Record>
-[[nodiscard]] std::string record_json_text(const Record& record) {
+void write_record_head(JsonWriter& writer, const Record& record) {
+    constexpr const auto& fields = record_schema_of<Record>.fields;
+    writer.begin_object();
+    for (std::size_t i = 0; i + 1 < fields.size(); ++i) {
+        writer.key(fields[i].name);
+        fields[i].write(writer, record);
+    }
+    writer.key(fields.back().name);
+}
+
+// The compact JSON text of one value.
+template <class T>
+[[nodiscard]] std::string json_text(const T& value) {
     JsonWriter writer;
-    write_record(writer, record);
+    write_value(writer, value);
     return writer.take();
 }
 

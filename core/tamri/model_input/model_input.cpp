@@ -52,37 +52,4 @@ ModelInput build_model_inputs_checked(std::span<const TokenizedProtein> tokenize
     return model_input;
 }
 
-void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy) {
-    json::write_record(writer, policy);
-}
-
-void write_json(json::JsonWriter& writer, const ModelInputRecord& record) {
-    writer.begin_object()
-        .key("id")
-        .string(record.id)
-        .key("input_ids")
-        .byte_array(record.input_ids)
-        .key("attention_mask")
-        .byte_array(record.attention_mask)
-        .key("truncated")
-        .boolean(record.truncated)
-        .end_object();
-}
-
-void write_json(json::JsonWriter& writer, const ModelInput& model_input) {
-    writer.begin_object().key("policy");
-    write_json(writer, model_input.policy);
-    writer.key("records").begin_array();
-    for (const ModelInputRecord& record : model_input.records) {
-        write_json(writer, record);
-    }
-    writer.end_array().end_object();
-}
-
-std::string model_input_to_json(const ModelInput& model_input) {
-    json::JsonWriter writer;
-    write_json(writer, model_input);
-    return writer.take();
-}
-
 }  // namespace tamri

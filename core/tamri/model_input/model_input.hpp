@@ -50,12 +50,26 @@ struct ModelInputRecord {
     friend bool operator==(const ModelInputRecord&, const ModelInputRecord&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<ModelInputRecord>) {
+    using Record = ModelInputRecord;
+    return json::record_schema<Record>("struct ModelInputRecord", json::UnknownFields::reject,
+                                       json::field<&Record::id>("id"), json::field<&Record::input_ids>("input_ids"),
+                                       json::field<&Record::attention_mask>("attention_mask"),
+                                       json::field<&Record::truncated>("truncated"));
+}
+
 struct ModelInput {
     ModelInputPolicy policy;
     std::vector<ModelInputRecord> records;
 
     friend bool operator==(const ModelInput&, const ModelInput&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<ModelInput>) {
+    return json::record_schema<ModelInput>("struct ModelInput", json::UnknownFields::reject,
+                                           json::field<&ModelInput::policy>("policy"),
+                                           json::field<&ModelInput::records>("records"));
+}
 
 // InvalidPolicy for a zero `max_length`.
 void check_model_input_policy(const ModelInputPolicy& policy);
@@ -69,14 +83,5 @@ void check_model_input_policy(const ModelInputPolicy& policy);
 // One row without checks: the head of the tokens up to `max_length`, padded under FixedLength.
 [[nodiscard]] ModelInputRecord model_input_from_tokenized(const TokenizedProtein& tokenized,
                                                           const ModelInputPolicy& policy);
-
-// {"max_length":…,"pad_token_id":…,"padding":"…"}
-void write_json(json::JsonWriter& writer, const ModelInputPolicy& policy);
-// {"id":…,"input_ids":[…],"attention_mask":[…],"truncated":…}
-void write_json(json::JsonWriter& writer, const ModelInputRecord& record);
-// {"policy":{…},"records":[…]}
-void write_json(json::JsonWriter& writer, const ModelInput& model_input);
-
-[[nodiscard]] std::string model_input_to_json(const ModelInput& model_input);
 
 }  // namespace tamri

@@ -4,12 +4,14 @@
 // headlines, model, assets, runtime, counts and every referenced path by role. It does not judge
 // the manifest; texts are copied unchanged.
 
-#include "tamri/package/manifest/types.hpp"
+#include "tamri/json/record.hpp"
+#include "tamri/package/manifest/manifest.hpp"
 #include "tamri/package/runtime/contracts.hpp"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tamri::package {
@@ -53,7 +55,37 @@ struct PackageManifestSummary {
 // Pure and total.
 [[nodiscard]] PackageManifestSummary inspect_package_manifest(const PackageManifest& manifest);
 
-// Compact JSON, keys in declaration order, absent values as null.
-[[nodiscard]] std::string to_json(const PackageManifestSummary& summary);
+constexpr auto json_schema(std::type_identity<PackageMetadataSummary>) {
+    using Metadata = PackageMetadataSummary;
+    return json::record_schema<Metadata>(
+        "struct PackageMetadataSummary", json::UnknownFields::reject, json::field<&Metadata::license>("license"),
+        json::field<&Metadata::citation>("citation"), json::field<&Metadata::model_card>("model_card"));
+}
+
+constexpr auto json_schema(std::type_identity<PackageLayoutSummary>) {
+    using Layout = PackageLayoutSummary;
+    return json::record_schema<Layout>(
+        "struct PackageLayoutSummary", json::UnknownFields::reject, json::field<&Layout::model>("model"),
+        json::field<&Layout::tokenizer>("tokenizer"), json::field<&Layout::vocab>("vocab"),
+        json::field<&Layout::pipeline_configs>("pipeline_configs"),
+        json::field<&Layout::fixture_inputs>("fixture_inputs"),
+        json::field<&Layout::fixture_outputs>("fixture_outputs"));
+}
+
+constexpr auto json_schema(std::type_identity<PackageManifestSummary>) {
+    using Summary = PackageManifestSummary;
+    return json::record_schema<Summary>(
+        "struct PackageManifestSummary", json::UnknownFields::reject,
+        json::field<&Summary::schema_version>("schema_version"), json::field<&Summary::name>("name"),
+        json::field<&Summary::package_layout>("package_layout"), json::field<&Summary::metadata>("metadata"),
+        json::field<&Summary::model_format>("model_format"),
+        json::field<&Summary::has_model_checksum>("has_model_checksum"),
+        json::field<&Summary::model_metadata>("model_metadata"), json::field<&Summary::tokenizer>("tokenizer"),
+        json::field<&Summary::vocab>("vocab"), json::field<&Summary::runtime_backend>("runtime_backend"),
+        json::field<&Summary::runtime_target>("runtime_target"),
+        json::field<&Summary::preprocessing_steps>("preprocessing_steps"),
+        json::field<&Summary::postprocessing_steps>("postprocessing_steps"),
+        json::field<&Summary::fixtures>("fixtures"), json::field<&Summary::layout>("layout"));
+}
 
 }  // namespace tamri::package

@@ -1,7 +1,5 @@
 #include "tamri/sequence/report.hpp"
 
-#include "tamri/json/writer.hpp"
-
 #include <algorithm>
 
 namespace tamri {
@@ -13,20 +11,6 @@ void count_validated_sequence(SequenceValidationReport& report, const ValidatedS
     report.valid_records += sequence.valid ? 1 : 0;
     report.warning_count += sequence.warnings.size();
     report.error_count += sequence.errors.size();
-}
-
-// The report's text up to the "sequences" list: the opening brace, the counts and the last key.
-void write_counts(json::JsonWriter& writer, const SequenceValidationReport& report) {
-    writer.begin_object()
-        .key("records")
-        .unsigned_integer(report.records)
-        .key("valid_records")
-        .unsigned_integer(report.valid_records)
-        .key("warning_count")
-        .unsigned_integer(report.warning_count)
-        .key("error_count")
-        .unsigned_integer(report.error_count)
-        .key("sequences");
 }
 
 }  // namespace
@@ -72,22 +56,13 @@ SequenceValidationReport to_sequence_validation_report(KindAwareValidationReport
     return plain;
 }
 
-void write_json(json::JsonWriter& writer, const SequenceValidationReport& report) {
-    write_counts(writer, report);
-    writer.begin_array();
-    for (const ValidatedSequence& sequence : report.sequences) {
-        write_json(writer, sequence);
-    }
-    writer.end_array().end_object();
-}
-
 SequenceValidationReportJson::SequenceValidationReportJson(std::size_t piece_size) : piece_size_(piece_size) {
     sequences_.begin_array();
 }
 
 void SequenceValidationReportJson::append(const ValidatedSequence& sequence) {
     count_validated_sequence(counts_, sequence);
-    write_json(sequences_, sequence);
+    json::write_value(sequences_, sequence);
     if (sequences_.text().size() >= piece_size_) {
         // The writer keeps its place in the list; only its text starts anew.
         pieces_.push_back(sequences_.take());
@@ -98,25 +73,13 @@ void SequenceValidationReportJson::append(const ValidatedSequence& sequence) {
 void SequenceValidationReportJson::finish(const std::function<void(std::string_view)>& write) {
     // The counts' own writer is left inside the object: its closing brace follows the last piece.
     json::JsonWriter head;
-    write_counts(head, counts_);
+    json::write_record_head(head, counts_);
     write(head.text());
     for (const std::string& piece : pieces_) {
         write(piece);
     }
     write(sequences_.end_array().text());
     write("}");
-}
-
-std::string to_json(const ValidatedSequence& sequence) {
-    json::JsonWriter writer;
-    write_json(writer, sequence);
-    return writer.take();
-}
-
-std::string to_json(const SequenceValidationReport& report) {
-    json::JsonWriter writer;
-    write_json(writer, report);
-    return writer.take();
 }
 
 }  // namespace tamri

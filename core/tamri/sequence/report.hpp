@@ -3,13 +3,14 @@
 // Validation reports over a whole input: the protein and the kind-aware reports with their counts,
 // and the report JSON built record by record without keeping the records.
 
-#include "tamri/json/writer.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/sequence/types.hpp"
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
@@ -24,6 +25,15 @@ struct SequenceValidationReport {
 
     friend bool operator==(const SequenceValidationReport&, const SequenceValidationReport&) = default;
 };
+
+// The counts first, the records last (written piece by piece by SequenceValidationReportJson).
+constexpr auto json_schema(std::type_identity<SequenceValidationReport>) {
+    using Report = SequenceValidationReport;
+    return json::record_schema<Report>(
+        "struct SequenceValidationReport", json::UnknownFields::reject, json::field<&Report::records>("records"),
+        json::field<&Report::valid_records>("valid_records"), json::field<&Report::warning_count>("warning_count"),
+        json::field<&Report::error_count>("error_count"), json::field<&Report::sequences>("sequences"));
+}
 
 // Kind-aware validation of a whole input; adds the number of records validated per kind.
 struct KindAwareValidationReport {
@@ -50,10 +60,7 @@ void append_validated_sequence(SequenceValidationReport& report, ValidatedSequen
 // kinds, detections and issue messages are dropped; texts are moved.
 [[nodiscard]] SequenceValidationReport to_sequence_validation_report(KindAwareValidationReport&& report);
 
-// {"records":…,"valid_records":…,"warning_count":…,"error_count":…,"sequences":[…]}
-void write_json(json::JsonWriter& writer, const SequenceValidationReport& report);
-
-// The JSON text of a report (write_json's, byte for byte) built from records handed over one at a
+// The JSON text of a report (json_text's, byte for byte) built from records handed over one at a
 // time: each is written into the "sequences" list at once and not kept, and the counts, which the
 // text puts first, go in front at the end. Holds the text, never the records, in pieces of about
 // `piece_size` bytes so that a large text is neither regrown nor copied.
@@ -75,9 +82,5 @@ private:
     std::vector<std::string> pieces_;  // the full pieces of the "sequences" list
     json::JsonWriter sequences_;       // the piece being written
 };
-
-// Compact JSON text of one record or one report.
-[[nodiscard]] std::string to_json(const ValidatedSequence& sequence);
-[[nodiscard]] std::string to_json(const SequenceValidationReport& report);
 
 }  // namespace tamri

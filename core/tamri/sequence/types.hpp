@@ -3,19 +3,17 @@
 // The values of sequence validation: residue issues and validated records, protein and kind-aware,
 // and the conversion from the kind-aware form to the plain one.
 
+#include "tamri/json/record.hpp"
 #include "tamri/sequence/detection.hpp"
 #include "tamri/sequence/kind.hpp"
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
-
-namespace json {
-class JsonWriter;
-}
 
 // One ambiguous or unsupported symbol of a normalized sequence.
 struct ResidueIssue {
@@ -24,6 +22,13 @@ struct ResidueIssue {
 
     friend bool operator==(const ResidueIssue&, const ResidueIssue&) = default;
 };
+
+// {"residue":"X","position":3}
+constexpr auto json_schema(std::type_identity<ResidueIssue>) {
+    return json::record_schema<ResidueIssue>("struct ResidueIssue", json::UnknownFields::reject,
+                                             json::field<&ResidueIssue::residue>("residue"),
+                                             json::field<&ResidueIssue::position>("position"));
+}
 
 // Ambiguous symbols are warnings, unsupported symbols errors.
 enum class IssueSeverity { warning, error };
@@ -51,6 +56,15 @@ struct ValidatedSequence {
     friend bool operator==(const ValidatedSequence&, const ValidatedSequence&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<ValidatedSequence>) {
+    using Sequence = ValidatedSequence;
+    return json::record_schema<Sequence>(
+        "struct ValidatedSequence", json::UnknownFields::reject, json::field<&Sequence::id>("id"),
+        json::field<&Sequence::sequence>("sequence"), json::field<&Sequence::alphabet>("alphabet"),
+        json::field<&Sequence::valid>("valid"), json::field<&Sequence::warnings>("warnings"),
+        json::field<&Sequence::errors>("errors"));
+}
+
 // One record of kind-aware validation; `detection` is set only when the kind was detected.
 struct ValidatedSequenceRecord {
     std::string id;
@@ -72,11 +86,5 @@ struct ValidatedSequenceRecord {
 
 // Drops the kind, the detection and the issue messages; texts are moved.
 [[nodiscard]] ValidatedSequence to_validated_sequence(ValidatedSequenceRecord&& record);
-
-// {"residue":"X","position":3}
-void write_json(json::JsonWriter& writer, const ResidueIssue& issue);
-
-// {"id":…,"sequence":…,"alphabet":…,"valid":…,"warnings":[…],"errors":[…]}
-void write_json(json::JsonWriter& writer, const ValidatedSequence& sequence);
 
 }  // namespace tamri

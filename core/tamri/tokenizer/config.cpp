@@ -5,13 +5,6 @@
 
 namespace tamri {
 
-constexpr auto json_schema(std::type_identity<ProteinTokenizerConfig>) {
-    return json::record_schema<ProteinTokenizerConfig>(
-        "struct ProteinTokenizerConfig", json::UnknownFields::reject,
-        json::field<&ProteinTokenizerConfig::profile>("profile"),
-        json::field<&ProteinTokenizerConfig::add_special_tokens>("add_special_tokens"));
-}
-
 SpecialTokenSet special_tokens_for_profile(ProteinTokenizerProfile profile) {
     const std::uint8_t unknown = builtin_vocabulary(tokenizer_profile_vocabulary(profile)).unknown_token_id;
     const auto id = [unknown](unsigned offset) { return static_cast<std::uint8_t>(unknown + offset); };
@@ -30,10 +23,6 @@ ProteinTokenizerInspection inspect_protein_tokenizer_config(const ProteinTokeniz
 
 ProteinTokenizerConfig parse_protein_tokenizer_config(std::string_view json_text) {
     return json::decode_record_document<ProteinTokenizerConfig>(json_text);
-}
-
-void write_json(json::JsonWriter& writer, const ProteinTokenizerConfig& config) {
-    json::write_record(writer, config);
 }
 
 }  // namespace tamri

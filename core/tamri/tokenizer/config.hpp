@@ -15,10 +15,6 @@
 
 namespace tamri {
 
-namespace json {
-class JsonWriter;
-}
-
 [[nodiscard]] constexpr BuiltinVocabulary tokenizer_profile_vocabulary(ProteinTokenizerProfile profile) noexcept {
     return static_cast<BuiltinVocabulary>(static_cast<unsigned>(profile) / 2U);
 }
@@ -49,8 +45,5 @@ class JsonWriter;
 // and "add_special_tokens" (boolean). Throws json::DecodeError ("json.invalid"); whether the flag suits the
 // profile is for the caller to judge.
 [[nodiscard]] ProteinTokenizerConfig parse_protein_tokenizer_config(std::string_view json_text);
-
-// {"profile":"protein-20","add_special_tokens":false}
-void write_json(json::JsonWriter& writer, const ProteinTokenizerConfig& config);
 
 }  // namespace tamri

@@ -1,6 +1,5 @@
 #include "tamri/tokenizer/protein.hpp"
 
-#include "tamri/json/writer.hpp"
 #include "tamri/sequence/normalization.hpp"
 #include "tamri/text/ascii.hpp"
 #include "tamri/text/walk.hpp"
@@ -186,45 +185,6 @@ ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> re
         summary.error_count += record.errors.size();
     }
     return summary;
-}
-
-void write_json(json::JsonWriter& writer, const TokenizedProtein& tokenized) {
-    writer.begin_object()
-        .key("id")
-        .string(tokenized.id)
-        .key("length")
-        .unsigned_integer(tokenized.length)
-        .key("alphabet")
-        .string(tokenized.alphabet)
-        .key("valid")
-        .boolean(tokenized.valid)
-        .key("tokens")
-        .byte_array(tokenized.tokens)
-        .key("warnings")
-        .begin_array();
-    for (const ResidueIssue& issue : tokenized.warnings) {
-        write_json(writer, issue);
-    }
-    writer.end_array().key("errors").begin_array();
-    for (const ResidueIssue& issue : tokenized.errors) {
-        write_json(writer, issue);
-    }
-    writer.end_array().end_object();
-}
-
-void write_json(json::JsonWriter& writer, const ProteinBatchSummary& summary) {
-    writer.begin_object()
-        .key("records")
-        .unsigned_integer(summary.records)
-        .key("total_length")
-        .unsigned_integer(summary.total_length)
-        .key("valid_records")
-        .unsigned_integer(summary.valid_records)
-        .key("warning_count")
-        .unsigned_integer(summary.warning_count)
-        .key("error_count")
-        .unsigned_integer(summary.error_count)
-        .end_object();
 }
 
 }  // namespace tamri

@@ -16,10 +16,6 @@
 
 namespace tamri {
 
-namespace json {
-class JsonWriter;
-}
-
 // One token id per residue of the normalized sequence; residues outside the profile's
 // vocabulary become its unknown id with a warning (ambiguity code) or an error. With
 // `add_special_tokens` the ids are framed by CLS and SEP. Never fails.
@@ -36,10 +32,5 @@ class JsonWriter;
                                                                   const ProteinTokenizerConfig& config);
 
 [[nodiscard]] ProteinBatchSummary summarize_protein_batch(std::span<const TokenizedProtein> records);
-
-// Keys: id, length, alphabet, valid, tokens, warnings, errors.
-void write_json(json::JsonWriter& writer, const TokenizedProtein& tokenized);
-// Keys: records, total_length, valid_records, warning_count, error_count.
-void write_json(json::JsonWriter& writer, const ProteinBatchSummary& summary);
 
 }  // namespace tamri

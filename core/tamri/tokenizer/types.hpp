@@ -4,6 +4,7 @@
 // configurations, and tokenized sequences with their batch summary.
 
 #include "tamri/base/enum_table.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/sequence/kind.hpp"
 #include "tamri/sequence/types.hpp"
 
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
@@ -62,6 +64,12 @@ struct VocabToken {
     friend bool operator==(const VocabToken&, const VocabToken&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<VocabToken>) {
+    return json::record_schema<VocabToken>("struct VocabToken", json::UnknownFields::ignore,
+                                           json::field<&VocabToken::residue>("residue"),
+                                           json::field<&VocabToken::token_id>("token_id"));
+}
+
 struct Vocabulary {
     std::string name;
     std::vector<VocabToken> tokens;  // id order for the built-ins
@@ -70,6 +78,14 @@ struct Vocabulary {
 
     friend bool operator==(const Vocabulary&, const Vocabulary&) = default;
 };
+
+// Vocabulary assets may carry keys of their own.
+constexpr auto json_schema(std::type_identity<Vocabulary>) {
+    return json::record_schema<Vocabulary>(
+        "struct Vocabulary", json::UnknownFields::ignore, json::field<&Vocabulary::name>("name"),
+        json::field<&Vocabulary::tokens>("tokens"), json::field<&Vocabulary::unknown_token_id>("unknown_token_id"),
+        json::field<&Vocabulary::unknown_token_policy>("unknown_token_policy"));
+}
 
 struct SpecialToken {
     std::string_view text;  // "<UNK>", "<PAD>", "<CLS>", "<SEP>" or "<MASK>"
@@ -97,6 +113,14 @@ struct ProteinTokenizerConfig {
     friend bool operator==(const ProteinTokenizerConfig&, const ProteinTokenizerConfig&) = default;
 };
 
+// {"profile":"protein-20","add_special_tokens":false}
+constexpr auto json_schema(std::type_identity<ProteinTokenizerConfig>) {
+    return json::record_schema<ProteinTokenizerConfig>(
+        "struct ProteinTokenizerConfig", json::UnknownFields::reject,
+        json::field<&ProteinTokenizerConfig::profile>("profile"),
+        json::field<&ProteinTokenizerConfig::add_special_tokens>("add_special_tokens"));
+}
+
 struct ProteinTokenizerInspection {
     Vocabulary vocabulary;  // a copy of the profile's built-in vocabulary
     SpecialTokenSet special_tokens;
@@ -118,6 +142,15 @@ struct TokenizedProtein {
     friend bool operator==(const TokenizedProtein&, const TokenizedProtein&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<TokenizedProtein>) {
+    using Tokenized = TokenizedProtein;
+    return json::record_schema<Tokenized>(
+        "struct TokenizedProtein", json::UnknownFields::reject, json::field<&Tokenized::id>("id"),
+        json::field<&Tokenized::length>("length"), json::field<&Tokenized::alphabet>("alphabet"),
+        json::field<&Tokenized::valid>("valid"), json::field<&Tokenized::tokens>("tokens"),
+        json::field<&Tokenized::warnings>("warnings"), json::field<&Tokenized::errors>("errors"));
+}
+
 // Counts over a batch of tokenized sequences.
 struct ProteinBatchSummary {
     std::size_t records = 0;
@@ -128,5 +161,13 @@ struct ProteinBatchSummary {
 
     friend bool operator==(const ProteinBatchSummary&, const ProteinBatchSummary&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<ProteinBatchSummary>) {
+    using Summary = ProteinBatchSummary;
+    return json::record_schema<Summary>(
+        "struct ProteinBatchSummary", json::UnknownFields::reject, json::field<&Summary::records>("records"),
+        json::field<&Summary::total_length>("total_length"), json::field<&Summary::valid_records>("valid_records"),
+        json::field<&Summary::warning_count>("warning_count"), json::field<&Summary::error_count>("error_count"));
+}
 
 }  // namespace tamri

@@ -23,19 +23,6 @@ Vocabulary build_builtin_vocabulary(BuiltinVocabulary vocabulary) {
 
 }  // namespace
 
-constexpr auto json_schema(std::type_identity<VocabToken>) {
-    return json::record_schema<VocabToken>("struct VocabToken", json::UnknownFields::ignore,
-                                           json::field<&VocabToken::residue>("residue"),
-                                           json::field<&VocabToken::token_id>("token_id"));
-}
-
-constexpr auto json_schema(std::type_identity<Vocabulary>) {
-    return json::record_schema<Vocabulary>(
-        "struct Vocabulary", json::UnknownFields::ignore, json::field<&Vocabulary::name>("name"),
-        json::field<&Vocabulary::tokens>("tokens"), json::field<&Vocabulary::unknown_token_id>("unknown_token_id"),
-        json::field<&Vocabulary::unknown_token_policy>("unknown_token_policy"));
-}
-
 const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary) {
     // One guarded static each, so first use builds only the vocabulary asked for.
     switch (vocabulary) {
@@ -51,10 +38,6 @@ const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary) {
     }
     static const Vocabulary protein = build_builtin_vocabulary(BuiltinVocabulary::protein_20);
     return protein;
-}
-
-void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary) {
-    json::write_record(writer, vocabulary);
 }
 
 std::string_view TokenizerError::code() const noexcept {

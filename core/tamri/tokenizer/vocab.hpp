@@ -13,15 +13,8 @@
 
 namespace tamri {
 
-namespace json {
-class JsonWriter;
-}
-
 // The shared, immutable built-in vocabulary, built on first use.
 [[nodiscard]] const Vocabulary& builtin_vocabulary(BuiltinVocabulary vocabulary);
-
-// {"name":…,"tokens":[{"residue":"A","token_id":0},…],"unknown_token_id":…,"unknown_token_policy":…}
-void write_json(json::JsonWriter& writer, const Vocabulary& vocabulary);
 
 // A vocabulary JSON text that could not be read; carries the JSON layer's message.
 class TokenizerError final : public Diagnostic {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
@@ -43,6 +44,13 @@ struct TokenizationWorkflowOutput {
     friend bool operator==(const TokenizationWorkflowOutput&, const TokenizationWorkflowOutput&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<TokenizationWorkflowOutput>) {
+    using Tokenization = TokenizationWorkflowOutput;
+    return json::record_schema<Tokenization>("struct TokenizationWorkflowOutput", json::UnknownFields::reject,
+                                             json::field<&Tokenization::summary>("summary"),
+                                             json::field<&Tokenization::records>("records"));
+}
+
 // A record that keeps the batch from becoming model input.
 struct SequenceWorkflowReadinessIssue {
     std::string code;  // always "sequence.not_model_ready"
@@ -53,6 +61,14 @@ struct SequenceWorkflowReadinessIssue {
 
     friend bool operator==(const SequenceWorkflowReadinessIssue&, const SequenceWorkflowReadinessIssue&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<SequenceWorkflowReadinessIssue>) {
+    using Issue = SequenceWorkflowReadinessIssue;
+    return json::record_schema<Issue>(
+        "struct SequenceWorkflowReadinessIssue", json::UnknownFields::reject, json::field<&Issue::code>("code"),
+        json::field<&Issue::id>("id"), json::field<&Issue::warning_count>("warning_count"),
+        json::field<&Issue::error_count>("error_count"), json::field<&Issue::message>("message"));
+}
 
 struct SequenceWorkflowProvenance {
     std::string tamri_core_version;
@@ -66,6 +82,18 @@ struct SequenceWorkflowProvenance {
 
     friend bool operator==(const SequenceWorkflowProvenance&, const SequenceWorkflowProvenance&) = default;
 };
+
+constexpr auto json_schema(std::type_identity<SequenceWorkflowProvenance>) {
+    using Provenance = SequenceWorkflowProvenance;
+    return json::record_schema<Provenance>(
+        "struct SequenceWorkflowProvenance", json::UnknownFields::reject,
+        json::field<&Provenance::tamri_core_version>("tamri_core_version"),
+        json::field<&Provenance::invocation>("invocation"), json::field<&Provenance::input_hash>("input_hash"),
+        json::field<&Provenance::normalization>("normalization"),
+        json::field<&Provenance::validation_alphabet>("validation_alphabet"),
+        json::field<&Provenance::tokenizer>("tokenizer"),
+        json::field<&Provenance::model_input_policy>("model_input_policy"), json::field<&Provenance::hashes>("hashes"));
+}
 
 // One run of the workflow. Not being model-ready is a result, not a failure: `model_input` is
 // then absent and `readiness_issues` says why.
@@ -81,23 +109,20 @@ struct SequenceWorkflowOutput {
     friend bool operator==(const SequenceWorkflowOutput&, const SequenceWorkflowOutput&) = default;
 };
 
+// The model input is null when absent.
+constexpr auto json_schema(std::type_identity<SequenceWorkflowOutput>) {
+    using Output = SequenceWorkflowOutput;
+    return json::record_schema<Output>(
+        "struct SequenceWorkflowOutput", json::UnknownFields::reject, json::field<&Output::workflow>("workflow"),
+        json::field<&Output::model_ready>("model_ready"), json::field<&Output::provenance>("provenance"),
+        json::field<&Output::validation>("validation"), json::field<&Output::tokenization>("tokenization"),
+        json::field<&Output::model_input>("model_input"), json::field<&Output::readiness_issues>("readiness_issues"));
+}
+
 // "protein_model_input.v0" for the protein profiles, "sequence_model_input.v0" for the others.
 [[nodiscard]] std::string_view workflow_schema_id(ProteinTokenizerProfile profile) noexcept;
 
 // Name, residue count, unknown id and policy of the profile's base vocabulary.
 [[nodiscard]] WorkflowTokenizerMetadata workflow_tokenizer_metadata(ProteinTokenizerProfile profile);
-
-// Keys: name, vocab_size, unknown_token_id, unknown_token_policy.
-void write_json(json::JsonWriter& writer, const WorkflowTokenizerMetadata& metadata);
-// Keys: summary, records.
-void write_json(json::JsonWriter& writer, const TokenizationWorkflowOutput& tokenization);
-// Keys: code, id, warning_count, error_count, message.
-void write_json(json::JsonWriter& writer, const SequenceWorkflowReadinessIssue& issue);
-// Keys: tamri_core_version, invocation, input_hash, normalization, validation_alphabet, tokenizer,
-// model_input_policy, hashes.
-void write_json(json::JsonWriter& writer, const SequenceWorkflowProvenance& provenance);
-// Keys: workflow, model_ready, provenance, validation, tokenization, model_input (null when
-// absent), readiness_issues.
-void write_json(json::JsonWriter& writer, const SequenceWorkflowOutput& output);
 
 }  // namespace tamri

@@ -1,7 +1,6 @@
 #include "tamri/workflow/reproducibility.hpp"
 
 #include "tamri/digest/indexed_digest.hpp"
-#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/config.hpp"
 #include "tamri/tokenizer/vocab.hpp"
 
@@ -13,7 +12,7 @@ std::string vocabulary_sha256(ProteinTokenizerProfile profile) {
         inspect_protein_tokenizer_config(protein_tokenizer_config_for_profile(profile));
     json::JsonIndex index;
     json::JsonWriter writer{index};
-    write_json(writer, inspection.vocabulary);
+    json::write_value(writer, inspection.vocabulary);
     if (index.failure()) {
         return sha256_bytes_digest(*index.failure());
     }
@@ -54,21 +53,6 @@ std::string output_data_sha256(const SequenceWorkflowHashContext& context) {
 
 SequenceWorkflowHashes workflow_hashes(const SequenceWorkflowHashContext& context) {
     return SequenceWorkflowHashes{vocabulary_sha256(context.profile), output_data_sha256(context)};
-}
-
-constexpr auto json_schema(std::type_identity<SequenceWorkflowHashes>) {
-    using Hashes = SequenceWorkflowHashes;
-    return json::record_schema<Hashes>("struct SequenceWorkflowHashes", json::UnknownFields::reject,
-                                       json::field<&Hashes::vocabulary_sha256>("vocabulary_sha256"),
-                                       json::field<&Hashes::output_data_sha256>("output_data_sha256"));
-}
-
-void write_json(json::JsonWriter& writer, const SequenceWorkflowInvocation& invocation) {
-    json::write_record(writer, invocation);
-}
-
-void write_json(json::JsonWriter& writer, const SequenceWorkflowHashes& hashes) {
-    json::write_record(writer, hashes);
 }
 
 }  // namespace tamri

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace tamri {
@@ -37,6 +38,13 @@ struct SequenceWorkflowHashes {
     friend bool operator==(const SequenceWorkflowHashes&, const SequenceWorkflowHashes&) = default;
 };
 
+constexpr auto json_schema(std::type_identity<SequenceWorkflowHashes>) {
+    using Hashes = SequenceWorkflowHashes;
+    return json::record_schema<Hashes>("struct SequenceWorkflowHashes", json::UnknownFields::reject,
+                                       json::field<&Hashes::vocabulary_sha256>("vocabulary_sha256"),
+                                       json::field<&Hashes::output_data_sha256>("output_data_sha256"));
+}
+
 // "sha256:" and 64 hexadecimal digits.
 inline constexpr std::size_t sha256_digest_text_size = sha256_digest_prefix.size() + 64;
 
@@ -54,10 +62,5 @@ struct SequenceWorkflowHashContext {
 // A digest whose JSON could not be written is the digest of the writing failure's message.
 // Never fails.
 [[nodiscard]] SequenceWorkflowHashes workflow_hashes(const SequenceWorkflowHashContext& context);
-
-// {"command":…,"arguments":[…]}
-void write_json(json::JsonWriter& writer, const SequenceWorkflowInvocation& invocation);
-// {"vocabulary_sha256":…,"output_data_sha256":…}
-void write_json(json::JsonWriter& writer, const SequenceWorkflowHashes& hashes);
 
 }  // namespace tamri

@@ -111,7 +111,7 @@ SequenceWorkflowResult finish_with_report(SequenceWorkflowOutput output, Protein
     reserve_index(index, output);
     json::JsonWriter writer{index};
     writer.reserve(estimated_report_bytes(output));
-    write_json(writer, output);
+    json::write_value(writer, output);
     std::string report = writer.take();
     output.provenance.hashes = workflow_hashes(SequenceWorkflowHashContext{profile, report, index});
     write_hashes_in_place(report, index, output.provenance.hashes);

@@ -7,20 +7,6 @@
 
 namespace tamri::package {
 
-constexpr auto json_schema(std::type_identity<PackageValidationIssue>) {
-    using Issue = PackageValidationIssue;
-    return json::record_schema<Issue>("struct PackageValidationIssue", json::UnknownFields::reject,
-                                      json::field<&Issue::code>("code"), json::field<&Issue::field>("field"),
-                                      json::field<&Issue::message>("message"));
-}
-
-constexpr auto json_schema(std::type_identity<PackageValidationReport>) {
-    using Report = PackageValidationReport;
-    return json::record_schema<Report>("struct PackageValidationReport", json::UnknownFields::reject,
-                                       json::field<&Report::valid>("valid"), json::field<&Report::issues>("issues"),
-                                       json::field<&Report::structured_issues>("structured_issues"));
-}
-
 void push_issue(PackageValidationReport& report, PackageValidationIssueCode code, std::string field,
                 std::string message) {
     // Names read from the package directory, and paths from C++ callers, may hold any bytes; the
@@ -39,10 +25,6 @@ void push_field_issue(PackageValidationReport& report, PackageValidationIssueCod
 
 void finish_report(PackageValidationReport& report) noexcept {
     report.valid = report.structured_issues.empty();
-}
-
-std::string to_json(const PackageValidationReport& report) {
-    return json::record_json_text(report);
 }
 
 }  // namespace tamri::package

@@ -5,11 +5,13 @@
 
 #include "tamri/base/codes.hpp"
 #include "tamri/base/enum_table.hpp"
+#include "tamri/json/record.hpp"
 
 #include <fmt/format.h>
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace tamri::package {
@@ -73,7 +75,18 @@ void push_field_issue(PackageValidationReport& report, PackageValidationIssueCod
 // Valid exactly when no issue was pushed.
 void finish_report(PackageValidationReport& report) noexcept;
 
-// {"valid":…,"issues":[…],"structured_issues":[{"code":…,"field":…,"message":…},…]}
-[[nodiscard]] std::string to_json(const PackageValidationReport& report);
+constexpr auto json_schema(std::type_identity<PackageValidationIssue>) {
+    using Issue = PackageValidationIssue;
+    return json::record_schema<Issue>("struct PackageValidationIssue", json::UnknownFields::reject,
+                                      json::field<&Issue::code>("code"), json::field<&Issue::field>("field"),
+                                      json::field<&Issue::message>("message"));
+}
+
+constexpr auto json_schema(std::type_identity<PackageValidationReport>) {
+    using Report = PackageValidationReport;
+    return json::record_schema<Report>("struct PackageValidationReport", json::UnknownFields::reject,
+                                       json::field<&Report::valid>("valid"), json::field<&Report::issues>("issues"),
+                                       json::field<&Report::structured_issues>("structured_issues"));
+}
 
 }  // namespace tamri::package
