@@ -1,12 +1,19 @@
 #include "tamri/base/diagnostic.hpp"
+#include "tamri/corpus/job.hpp"
 #include "tamri/fasta/kind_validation.hpp"
 #include "tamri/model_input/model_input.hpp"
+#include "tamri/package/manifest/types.hpp"
 #include "tamri/package/report/report.hpp"
 #include "tamri/tokenizer/types.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <numeric>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace tamri {
 namespace {
@@ -15,55 +22,6 @@ void expect_unlocated(const Diagnostic& error, std::string_view code, std::strin
     EXPECT_EQ(error.code(), code);
     EXPECT_EQ(error.message(), message);
     EXPECT_EQ(error.location(), std::nullopt);
-}
-
-TEST(Diagnostics, FastaErrorsCarryCodeMessageAndLocation) {
-    const TamriError empty = TamriError::empty_input();
-    EXPECT_EQ(empty.code(), "fasta.empty_input");
-    EXPECT_EQ(empty.message(), "FASTA input is empty");
-    EXPECT_EQ(empty.location(), std::nullopt);
-
-    const TamriError no_id = TamriError::missing_identifier(3, 1);
-    EXPECT_EQ(no_id.code(), "fasta.missing_identifier");
-    EXPECT_EQ(no_id.message(), "FASTA record at index 1 has an empty identifier");
-    EXPECT_EQ(no_id.location(), (DiagnosticLocation{3, 1}));
-
-    const TamriError no_header = TamriError::missing_header(7);
-    EXPECT_EQ(no_header.code(), "fasta.missing_header");
-    EXPECT_EQ(no_header.message(), "FASTA input must start with a header line beginning with '>' at line 7");
-    EXPECT_EQ(no_header.location(), (DiagnosticLocation{7, std::nullopt}));
-
-    const TamriError no_sequence = TamriError::missing_sequence("seq 1", 12, 4);
-    EXPECT_EQ(no_sequence.code(), "fasta.missing_sequence");
-    EXPECT_EQ(no_sequence.message(), "FASTA record 'seq 1' at index 4 does not contain a sequence");
-    EXPECT_EQ(no_sequence.location(), (DiagnosticLocation{12, 4}));
-}
-
-TEST(Diagnostics, FastaReadErrorPassesFastaErrorsThroughAndHasNoLocationForIo) {
-    const FastaReadError wrapped{TamriError::missing_header(2)};
-    EXPECT_EQ(wrapped.code(), "fasta.missing_header");
-    EXPECT_EQ(wrapped.message(), "FASTA input must start with a header line beginning with '>' at line 2");
-    EXPECT_EQ(wrapped.location(), (DiagnosticLocation{2, std::nullopt}));
-
-    const FastaReadError io{ReadFailure{ReadFailure::Kind::invalid_data,
-                                        "FASTA input contains invalid UTF-8 at line 2: "
-                                        "invalid utf-8 sequence of 1 bytes from index 2"}};
-    EXPECT_EQ(io.code(), "io.read_failed");
-    EXPECT_EQ(io.message(),
-              "FASTA input contains invalid UTF-8 at line 2: invalid utf-8 sequence of 1 bytes from index 2");
-    EXPECT_EQ(io.location(), std::nullopt);
-}
-
-TEST(Diagnostics, ModelInputErrorsHaveNoLocationAndShareTheSequenceCode) {
-    expect_unlocated(ModelInputBuildError::invalid_policy("max_length must be greater than zero"),
-                     "model_input.invalid_policy", "invalid model input policy: max_length must be greater than zero");
-    expect_unlocated(ModelInputBuildError::invalid_workflow_input_hash("fnv1a64:XYZ"), "workflow.invalid_input_hash",
-                     "invalid workflow input hash 'fnv1a64:XYZ': expected fnv1a64:<16 lowercase hex>");
-    expect_unlocated(ModelInputBuildError::empty_sequence("a"), "model_input.invalid_sequence",
-                     "sequence 'a' is empty and cannot be converted into model input");
-    expect_unlocated(
-        ModelInputBuildError::not_model_ready("a", 0, 2), "model_input.invalid_sequence",
-        "sequence 'a' is not model-ready: 0 warnings and 2 errors must be resolved before building model input");
 }
 
 TEST(Diagnostics, ArgumentErrorsListTheTextsOfTheirEnumerations) {
@@ -83,6 +41,55 @@ TEST(Diagnostics, CodesAreFixedTextsAndWhatIsTheCode) {
     const TamriError error = TamriError::missing_sequence("x", 1, 0);
     EXPECT_EQ(error.code().data(), TamriError::missing_sequence("y", 2, 1).code().data());
     EXPECT_STREQ(error.what(), "fasta.missing_sequence");
+}
+
+// The texts in table order, which is the order messages list them. Table position i holds the
+// enumerator declared i-th unless `declared` says otherwise, so a text paired with the wrong
+// enumerator is seen. Each text parses back to its value and nothing near it parses at all.
+template <class Enum>
+void expect_texts(const std::vector<std::string_view>& texts, std::vector<std::size_t> declared = {}) {
+    EXPECT_EQ(std::vector<std::string_view>(enum_texts<Enum>.begin(), enum_texts<Enum>.end()), texts);
+    if (declared.empty()) {
+        declared.resize(texts.size());
+        std::iota(declared.begin(), declared.end(), std::size_t{0});
+    }
+    std::vector<std::size_t> positions;
+    for (const Enum value : enum_values<Enum>) {
+        positions.push_back(static_cast<std::size_t>(value));
+        const std::string text{enum_text(value)};
+        EXPECT_EQ(parse_enum<Enum>(text), value) << text;
+        std::string upper = text, swapped = text;
+        std::ranges::transform(text, upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+        std::ranges::transform(text, swapped.begin(), [](char c) { return c == '-' ? '_' : c == '_' ? '-' : c; });
+        for (const std::string& near :
+             {" " + text, text + " ", upper, swapped, text.substr(0, text.size() - 1), std::string{}}) {
+            if (near != text) {
+                EXPECT_EQ(parse_enum<Enum>(near), std::nullopt) << '\'' << near << '\'';
+            }
+        }
+    }
+    EXPECT_EQ(positions, declared);
+}
+
+TEST(EnumTexts, EveryEnumerationParsesExactlyItsOwnTexts) {
+    expect_texts<SequenceKind>({"protein", "dna", "rna"});
+    expect_texts<SequenceKindSelection>({"auto", "protein", "dna", "rna"}, {3, 0, 1, 2});
+    expect_texts<ProteinTokenizerProfile>(
+        {"protein-20", "protein-20-special", "dna-iupac", "dna-iupac-special", "rna-iupac", "rna-iupac-special"});
+    expect_texts<BuiltinVocabulary>({"protein-20", "dna-iupac", "rna-iupac"});
+    expect_texts<UnknownTokenPolicy>({"warn_or_error_with_unknown_token"});
+    expect_texts<PaddingPolicy>({"fixed_length", "no_padding"});
+    expect_texts<corpus::UnreadyRecords>({"keep", "drop"});
+    expect_texts<package::SchemaVersion>({"tamri.package.v0", "tamri.package.v1"});
+    expect_texts<package::PipelineConfigVersion>({"tamri.pipeline.v0"});
+    expect_texts<package::RuntimeBackend>({"onnx-webgpu", "candle", "external-process"});
+    expect_texts<package::RuntimeTargetPlatform>({"browser-wasm-webgpu", "local-cpu"});
+    expect_texts<package::ModelFormat>({"onnx", "safetensors"});
+    expect_texts<package::DataType>({"uint8", "float32"});
+    expect_texts<package::PackageValidationIssueCode>(
+        {"required_field", "missing_fixture", "duplicate_fixture_name", "invalid_shape", "invalid_checksum_format",
+         "checksum_mismatch", "invalid_asset_path", "asset_read_failed", "layout_mismatch", "invalid_pipeline_config",
+         "invalid_tokenizer_config", "invalid_vocab_config", "unsupported_runtime_backend"});
 }
 
 TEST(CodeCatalogue, HoldsEachCodeOnceAndEveryPackageIssueCode) {

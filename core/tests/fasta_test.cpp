@@ -41,85 +41,50 @@ enum class Scanners { both, text_only, stream_only };
 constexpr Scanners text_only = Scanners::text_only;
 constexpr Scanners stream_only = Scanners::stream_only;
 
-// ---- records ----
+// ---- records and failures ----
 
-struct RecordsCase {
+using Records = std::vector<ProteinSequence>;
+using Outcome = std::variant<Records, Failure>;
+
+template <typename Error, typename Parse>
+Outcome outcome_of(Parse parse) {
+    try {
+        return parse();
+    } catch (const Error& error) {
+        return failure_from(error);
+    }
+}
+
+struct ScanCase {
     std::string_view name;
     std::string_view input;
-    std::vector<ProteinSequence> records;
+    Outcome expected;
     Scanners scanners = Scanners::both;
 };
 
-class FastaRecords : public testing::TestWithParam<RecordsCase> {};
+class FastaScan : public testing::TestWithParam<ScanCase> {};
 
-TEST_P(FastaRecords, ComeBackNormalizedInInputOrder) {
-    const RecordsCase& c = GetParam();
+// Records come back normalized in input order, every byte read hashed; malformed input fails with
+// its code, message and location.
+TEST_P(FastaScan, GivesTheRecordsOrTheFailure) {
+    const ScanCase& c = GetParam();
     if (c.scanners != stream_only) {
-        EXPECT_EQ(parse_fasta_records(c.input), c.records) << "text parser";
+        EXPECT_EQ(outcome_of<TamriError>([&] { return parse_fasta_records(c.input); }), c.expected) << "text parser";
     }
     if (c.scanners != text_only) {
-        EXPECT_EQ(parse_bytes(c.input).records, c.records) << "stream reader";
-        EXPECT_EQ(visit_records(c.input), c.records) << "stream reader, one record at a time";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, FastaRecords,
-    testing::Values(
-        RecordsCase{"crlf", ">a\r\nac gt\r\n", {{"a", "ACGT"}}},
-        RecordsCase{"description_and_blank_lines", ">seq1 some description\nAC\n\nGT\n", {{"seq1", "ACGT"}}},
-        RecordsCase{"duplicate_identifiers_kept", ">a\nAC\n>a\nGT\n", {{"a", "AC"}, {"a", "GT"}}},
-        RecordsCase{"indented_ascii_header", "  >x\n  mk\n", {{"x", "MK"}}},
-        RecordsCase{"white_space_before_identifier_no_final_line_feed", ">\t id\tdesc\nM", {{"id", "M"}}},
-        RecordsCase{"no_comment_lines", ">a\n;x*-1\n", {{"a", ";X*-1"}}},
-        RecordsCase{"non_ascii_line_trimmed_and_normalized", ">a\n\u00a0mk\u00e9 v\u00a0\r\n", {{"a", "MK\u00e9V"}}},
-        RecordsCase{"unicode_identifier_split", ">\u00e9t\u00e9\u3000desc\nA\n", {{"\u00e9t\u00e9", "A"}}},
-        RecordsCase{"white_space_only_non_ascii_line_adds_nothing", ">a\nAC\n\u00a0\n", {{"a", "AC"}}},
-        RecordsCase{"bare_carriage_return_in_line", ">a\nA\rC\n", {{"a", "AC"}}},
-        RecordsCase{"vertical_tab_kept_in_ascii_line", ">a\nA\vC\n", {{"a", "A\vC"}}},
-        RecordsCase{"embedded_nul_is_data", std::string_view(">a\nA\0C\n", 7), {{"a", std::string("A\0C", 3)}}},
-        // The text parser trims every line as text; the stream reader keeps the leading white space of
-        // a non-ASCII line, so such a line is never a header there.
-        RecordsCase{"unicode_white_space_around_header", "\u00a0>a\u00a0\n\u3000ac\u00a0\n", {{"a", "AC"}}, text_only},
-        RecordsCase{"indented_non_ascii_header_joins_the_sequence",
-                    ">a\nAC\n  >\u00e9 x\n",
-                    {{"a", "AC>\u00e9X"}},
-                    stream_only}),
-    [](const testing::TestParamInfo<RecordsCase>& info) { return std::string{info.param.name}; });
-
-TEST(ParseFastaRecordsReader, HashesEveryByteReadBlankLinesAndUnterminatedLineIncluded) {
-    const std::string_view text = "\n>s1 first record\nMK V\n\n  \nst\n>s2\r\nx*\n\t";
-    const ParsedFastaInput parsed = parse_bytes(text);
-    EXPECT_EQ(parsed.records, (std::vector<ProteinSequence>{{"s1", "MKVST"}, {"s2", "X*"}}));
-    EXPECT_EQ(parsed.input_hash, hash_of(text));
-}
-
-TEST(ProteinSequence, JsonHasIdThenSequence) {
-    json::JsonWriter writer;
-    json::write_value(writer, ProteinSequence{"a\"1", "MKV"});
-    EXPECT_EQ(writer.text(), R"({"id":"a\"1","sequence":"MKV"})");
-}
-
-// ---- failures ----
-
-struct FailureCase {
-    std::string_view name;
-    std::string_view input;
-    Failure expected;
-    Scanners scanners = Scanners::both;
-};
-
-class FastaFailures : public testing::TestWithParam<FailureCase> {};
-
-TEST_P(FastaFailures, ReportCodeMessageAndLocation) {
-    const FailureCase& c = GetParam();
-    if (c.scanners != stream_only) {
-        EXPECT_EQ(failure_of<TamriError>([&] { return parse_fasta_records(c.input); }), c.expected) << "text parser";
-    }
-    if (c.scanners != text_only) {
-        EXPECT_EQ(failure_of<FastaReadError>([&] { return parse_bytes(c.input); }), c.expected) << "stream reader";
-        EXPECT_EQ(failure_of<FastaReadError>([&] { return visit_records(c.input); }), c.expected)
+        EXPECT_EQ(outcome_of<FastaReadError>([&] { return parse_bytes(c.input).records; }), c.expected)
+            << "stream reader";
+        EXPECT_EQ(outcome_of<FastaReadError>([&] { return visit_records(c.input); }), c.expected)
             << "stream reader, one record at a time";
+        if (std::holds_alternative<Records>(c.expected)) {
+            EXPECT_EQ(parse_bytes(c.input).input_hash, hash_of(c.input));
+        } else if (std::get<Failure>(c.expected).code == "io.read_failed") {
+            try {
+                (void)parse_bytes(c.input);
+            } catch (const FastaReadError& error) {  // bad UTF-8 is invalid data, not a broken stream
+                EXPECT_EQ(std::get<ReadFailure>(error.variant()).kind, ReadFailure::Kind::invalid_data);
+            }
+        }
     }
 }
 
@@ -129,43 +94,63 @@ Failure invalid_utf8(std::uint64_t line, std::string_view detail) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Inputs, FastaFailures,
+    Inputs, FastaScan,
     testing::Values(
-        FailureCase{"empty", "", empty_input()}, FailureCase{"blank_lines_only", "\n\n  \r\n\t", empty_input()},
-        FailureCase{"sequence_before_header", "ACGT\n>a\nAC", missing_header(1)},
-        FailureCase{"blank_lines_are_counted", "\n\nACGT", missing_header(3)},
-        FailureCase{"header_followed_by_header", ">a\n>b\nAC", missing_sequence("a", 1, 0)},
-        FailureCase{"last_record_empty", ">a\nAC\n>b\n\n\n", missing_sequence("b", 3, 1)},
-        FailureCase{"white_space_only_sequence", ">a\n \t \n\n", missing_sequence("a", 1, 0)},
-        FailureCase{"non_ascii_white_space_is_no_sequence", ">a\n\u00a0\r\n", missing_sequence("a", 1, 0)},
-        FailureCase{"bare_carriage_returns_end_no_line", ">a\rAC\r", missing_sequence("a", 1, 0)},
-        FailureCase{"header_without_identifier", ">a\nAC\n>  \nGG", missing_identifier(3, 1)},
-        FailureCase{"identifier_checked_before_open_record", ">a\n>\n", missing_identifier(2, 1)},
-        FailureCase{"unicode_blank_identifier", ">\u3000\nA", missing_identifier(1, 0)},
+        ScanCase{"crlf", ">a\r\nac gt\r\n", Records{{"a", "ACGT"}}},
+        ScanCase{"description_and_blank_lines", ">seq1 some description\nAC\n\nGT\n", Records{{"seq1", "ACGT"}}},
+        ScanCase{"duplicate_identifiers_kept", ">a\nAC\n>a\nGT\n", Records{{"a", "AC"}, {"a", "GT"}}},
+        ScanCase{"indented_ascii_header", "  >x\n  mk\n", Records{{"x", "MK"}}},
+        ScanCase{"white_space_before_identifier_no_final_line_feed", ">\t id\tdesc\nM", Records{{"id", "M"}}},
+        ScanCase{"no_comment_lines", ">a\n;x*-1\n", Records{{"a", ";X*-1"}}},
+        ScanCase{"non_ascii_line_trimmed_and_normalized", ">a\n\u00a0mk\u00e9 v\u00a0\r\n",
+                 Records{{"a", "MK\u00e9V"}}},
+        ScanCase{"unicode_identifier_split", ">\u00e9t\u00e9\u3000desc\nA\n", Records{{"\u00e9t\u00e9", "A"}}},
+        ScanCase{"white_space_only_non_ascii_line_adds_nothing", ">a\nAC\n\u00a0\n", Records{{"a", "AC"}}},
+        ScanCase{"bare_carriage_return_in_line", ">a\nA\rC\n", Records{{"a", "AC"}}},
+        ScanCase{"vertical_tab_kept_in_ascii_line", ">a\nA\vC\n", Records{{"a", "A\vC"}}},
+        ScanCase{"embedded_nul_is_data", std::string_view(">a\nA\0C\n", 7), Records{{"a", std::string("A\0C", 3)}}},
+        // The text parser trims every line as text; the stream reader keeps the leading white space of
+        // a non-ASCII line, so such a line is never a header there.
+        ScanCase{"unicode_white_space_around_header", "\u00a0>a\u00a0\n\u3000ac\u00a0\n", Records{{"a", "AC"}},
+                 text_only},
+        ScanCase{"vertical_tab_kept_only_in_ascii_lines", ">a\n\vmk\u3000\n>b\nM\vK \r\n\v>\u00e9\u3000\nw",
+                 Records{{"a", "MK"}, {"b", "M\vK"}, {"\u00e9", "W"}}, text_only},
+        ScanCase{"indented_non_ascii_header_joins_the_sequence", ">a\nAC\n  >\u00e9 x\n", Records{{"a", "AC>\u00e9X"}},
+                 stream_only},
+        ScanCase{"blank_lines_and_unterminated_last_line", "\n>s1 first record\nMK V\n\n  \nst\n>s2\r\nx*\n\t",
+                 Records{{"s1", "MKVST"}, {"s2", "X*"}}},
+        ScanCase{"empty", "", empty_input()}, ScanCase{"blank_lines_only", "\n\n  \r\n\t", empty_input()},
+        ScanCase{"sequence_before_header", "ACGT\n>a\nAC", missing_header(1)},
+        ScanCase{"blank_lines_are_counted", "\n\nACGT", missing_header(3)},
+        ScanCase{"header_followed_by_header", ">a\n>b\nAC", missing_sequence("a", 1, 0)},
+        ScanCase{"last_record_empty", ">a\nAC\n>b\n\n\n", missing_sequence("b", 3, 1)},
+        ScanCase{"white_space_only_sequence", ">a\n \t \n\n", missing_sequence("a", 1, 0)},
+        ScanCase{"non_ascii_white_space_is_no_sequence", ">a\n\u00a0\r\n", missing_sequence("a", 1, 0)},
+        ScanCase{"bare_carriage_returns_end_no_line", ">a\rAC\r", missing_sequence("a", 1, 0)},
+        ScanCase{"header_without_identifier", ">a\nAC\n>  \nGG", missing_identifier(3, 1)},
+        ScanCase{"identifier_checked_before_open_record", ">a\n>\n", missing_identifier(2, 1)},
+        ScanCase{"unicode_blank_identifier", ">\u3000\nA", missing_identifier(1, 0)},
         // Vertical tab and Unicode white space are blank to the text parser only.
-        FailureCase{"unicode_blank_text", "\u3000\v\u00a0", empty_input(), text_only},
-        FailureCase{"vertical_tab_is_not_blank", "\v", missing_header(1), stream_only},
-        FailureCase{"non_ascii_white_space_line_before_header", "\u00a0\n>a\nAC", missing_header(1), stream_only},
-        FailureCase{"indented_non_ascii_header_without_record", "  >\u00e9\n", missing_header(1), stream_only},
-        FailureCase{"header_with_invalid_utf8", ">a\nAC\n>\xff x\nGG", missing_identifier(3, 1), stream_only},
-        FailureCase{"invalid_utf8_needs_an_open_record_first", "\xff\n", missing_header(1), stream_only},
-        FailureCase{"invalid_byte", ">a\nAC\xffGT\n", invalid_utf8(2, "invalid utf-8 sequence of 1 bytes from index 2"),
-                    stream_only},
-        FailureCase{"offset_counts_leading_white_space", ">a\n\n \xff\n",
-                    invalid_utf8(3, "invalid utf-8 sequence of 1 bytes from index 1"), stream_only},
-        FailureCase{"incomplete_sequence_at_line_end", ">a\nAC\xe2\x82\r\n",
-                    invalid_utf8(2, "incomplete utf-8 byte sequence from index 2"), stream_only},
-        FailureCase{"invalid_two_byte_prefix", ">a\n\xe2\x82GT\n",
-                    invalid_utf8(2, "invalid utf-8 sequence of 2 bytes from index 0"), stream_only}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string{info.param.name}; });
+        ScanCase{"unicode_blank_text", "\u3000\v\u00a0", empty_input(), text_only},
+        ScanCase{"vertical_tab_is_not_blank", "\v", missing_header(1), stream_only},
+        ScanCase{"non_ascii_white_space_line_before_header", "\u00a0\n>a\nAC", missing_header(1), stream_only},
+        ScanCase{"indented_non_ascii_header_without_record", "  >\u00e9\n", missing_header(1), stream_only},
+        ScanCase{"header_with_invalid_utf8", ">a\nAC\n>\xff x\nGG", missing_identifier(3, 1), stream_only},
+        ScanCase{"invalid_utf8_needs_an_open_record_first", "\xff\n", missing_header(1), stream_only},
+        ScanCase{"invalid_byte", ">a\nAC\xffGT\n", invalid_utf8(2, "invalid utf-8 sequence of 1 bytes from index 2"),
+                 stream_only},
+        ScanCase{"offset_counts_leading_white_space", ">a\n\n \xff\n",
+                 invalid_utf8(3, "invalid utf-8 sequence of 1 bytes from index 1"), stream_only},
+        ScanCase{"incomplete_sequence_at_line_end", ">a\nAC\xe2\x82\r\n",
+                 invalid_utf8(2, "incomplete utf-8 byte sequence from index 2"), stream_only},
+        ScanCase{"invalid_two_byte_prefix", ">a\n\xe2\x82GT\n",
+                 invalid_utf8(2, "invalid utf-8 sequence of 2 bytes from index 0"), stream_only}),
+    [](const testing::TestParamInfo<ScanCase>& info) { return std::string{info.param.name}; });
 
-TEST(ScanFastaReader, InvalidUtf8IsAnInvalidDataReadFailure) {
-    try {
-        (void)parse_bytes(">a\nAC\xffGT\n");
-        FAIL() << "no failure";
-    } catch (const FastaReadError& error) {
-        EXPECT_EQ(std::get<ReadFailure>(error.variant()).kind, ReadFailure::Kind::invalid_data);
-    }
+TEST(ProteinSequence, JsonHasIdThenSequence) {
+    json::JsonWriter writer;
+    json::write_value(writer, ProteinSequence{"a\"1", "MKV"});
+    EXPECT_EQ(writer.text(), R"({"id":"a\"1","sequence":"MKV"})");
 }
 
 // A stream that breaks after handing out its first line.
@@ -243,11 +228,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, TrimFastaLineBytes,
                                          TrimCase{"\u00a0mk\u00a0\n", "\u00a0mk\u00a0", false},
                                          TrimCase{"\xff\n\r", "\xff", false}));
 
-TEST(FastaTrim, AsciiLinesKeepVerticalTabUnicodeLinesDoNot) {
-    const std::vector<ProteinSequence> expected{{"a", "MK"}, {"b", "M\vK"}, {"\u00e9", "W"}};
-    EXPECT_EQ(parse_fasta_records(">a\n\vmk\u3000\n>b\nM\vK \r\n\v>\u00e9\u3000\nw"), expected);
-}
-
 TEST(FastaIdentifier, AsciiAndUnicodeRules) {
     EXPECT_EQ(fasta_id_bytes_with_ascii("  id desc", true), "id");
     EXPECT_EQ(fasta_id_bytes_with_ascii("\vid", true), "\vid");  // VT is not ASCII white space
@@ -258,17 +238,6 @@ TEST(FastaIdentifier, AsciiAndUnicodeRules) {
 }
 
 // ---- agreement of the two scanners ----
-
-using Outcome = std::variant<std::vector<ProteinSequence>, Failure>;
-
-template <typename Error, typename Parse>
-Outcome outcome_of(Parse parse) {
-    try {
-        return parse();
-    } catch (const Error& error) {
-        return failure_from(error);
-    }
-}
 
 // Random ASCII inputs (no vertical tab) built from pieces that stress the line rules.
 std::string random_ascii_fasta(std::mt19937_64& random) {

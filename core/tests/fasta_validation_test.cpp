@@ -17,26 +17,12 @@ ValidatedSequence protein(std::string id, std::string sequence, std::vector<Resi
                              std::move(warnings), std::move(errors),   valid};
 }
 
-TEST(ValidateFastaInput, BuildsSequencesAndCounts) {
-    EXPECT_EQ(validate_fasta_input(">a desc\nMK V\n>b\nMKB\n>c\nM\n"),
-              (SequenceValidationReport{
-                  {protein("a", "MKV"), protein("b", "MKB", {{3, U'B'}}), protein("c", "M")}, 3, 2, 1, 0}));
-    // Positions count residues across lines, blank lines and line ends.
-    EXPECT_EQ(
-        validate_fasta_input(">a\r\nMKV\r\n\r\n  mk1\n>b\n**\n"),
-        (SequenceValidationReport{
-            {protein("a", "MKVMK1", {}, {{6, U'1'}}), protein("b", "**", {}, {{1, U'*'}, {2, U'*'}})}, 2, 0, 0, 3}));
-}
-
-// The failure rules themselves are the FASTA scanner's; these show they reach this entry point.
-TEST(ValidateFastaInput, FailsLikeTheTextParser) {
-    EXPECT_EQ(failure_of<TamriError>([] { return validate_fasta_input("\n\nMKV"); }), missing_header(3));
-    EXPECT_EQ(failure_of<TamriError>([] { return validate_fasta_input(">x\nMKV\n\n>a\n \t \n"); }),
-              missing_sequence("a", 4, 1));
-}
-
+// A record without a sequence fails with its header line and leaves nothing behind; the scanner's
+// failures reach the caller.
 TEST(ValidatedRecordSink, HandsTheBufferOverAndStartsEmpty) {
+    EXPECT_EQ(failure_of<TamriError>([] { return validate_fasta_input("\n\nMKV"); }), missing_header(3));
     ValidatedRecordSink sink;
+    EXPECT_EQ(failure_of<TamriError>([&] { sink.finish_record("q", 7, 2); }), missing_sequence("q", 7, 2));
     sink.push_sequence_line("mk");
     sink.push_sequence_line_bytes("v x");
     sink.finish_record("a", 1, 0);
@@ -47,16 +33,11 @@ TEST(ValidatedRecordSink, HandsTheBufferOverAndStartsEmpty) {
               (SequenceValidationReport{{protein("a", "MKVX", {{4, U'X'}}), protein("b", "M")}, 2, 1, 1, 0}));
 }
 
-TEST(ValidatedRecordSink, RecordWithoutSequenceFailsWithItsHeaderLine) {
-    ValidatedRecordSink sink;
-    EXPECT_EQ(failure_of<TamriError>([&] { sink.finish_record("q", 7, 2); }), missing_sequence("q", 7, 2));
-    EXPECT_TRUE(sink.report.sequences.empty());
-}
-
-// Every count differs, so a key that writes another count's value is seen.
+// Every count differs, so a key that writes another count's value is seen. Positions count residues
+// across lines, blank lines and line ends.
 TEST(ValidateFastaInput, ReportJson) {
     EXPECT_EQ(
-        json::json_text(validate_fasta_input(">a\nmk\nxb*\n>b\nMKV\n>c\n**-\n")),
+        json::json_text(validate_fasta_input(">a desc\r\nmk\r\n\r\n  xb*\n>b\nMKV\n>c\n**-\n")),
         R"({"records":3,"valid_records":1,"warning_count":2,"error_count":4,"sequences":[)"
         R"({"id":"a","sequence":"MKXB*","alphabet":"protein-20","valid":false,)"
         R"("warnings":[{"residue":"X","position":3},{"residue":"B","position":4}],)"

@@ -48,16 +48,6 @@ Failure not_model_ready(std::string_view id, std::size_t warnings, std::size_t e
             std::nullopt};
 }
 
-// ---- padding texts ----
-
-TEST(PaddingPolicy, TextsMatchExactly) {
-    EXPECT_EQ(parse_enum<PaddingPolicy>("fixed_length"), PaddingPolicy::FixedLength);
-    EXPECT_EQ(parse_enum<PaddingPolicy>("no_padding"), PaddingPolicy::NoPadding);
-    for (const std::string_view text : {"fixed", "Fixed_Length", " no_padding", "no_padding ", "", "no-padding"}) {
-        EXPECT_EQ(parse_enum<PaddingPolicy>(text), std::nullopt) << text;
-    }
-}
-
 // ---- rows ----
 
 struct RowCase {
@@ -84,16 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RowCase{"no_padding_ignores_pad_id", {4}, no_padding(3, 9), {4}, {1}, false},
                     RowCase{"huge_max_length_no_padding", {1, 2}, no_padding(UINT64_MAX), {1, 2}, {1, 1}, false},
                     RowCase{"fixed_exact_length", {5, 6}, fixed_length(2, 0), {5, 6}, {1, 1}, false},
-                    RowCase{"fixed_padded_with_pad_id", {5}, fixed_length(3, 255), {5, 255, 255}, {1, 0, 0}, false},
-                    RowCase{"fixed_cut_keeps_head", {1, 2, 3, 4}, fixed_length(3, 9), {1, 2, 3}, {1, 1, 1}, true},
                     RowCase{"empty_tokens_fixed", {}, fixed_length(2, 8), {8, 8}, {0, 0}, false}),
     [](const testing::TestParamInfo<RowCase>& info) { return std::string{info.param.name}; });
-
-TEST(BuildModelInputsChecked, BuildsOneRowPerRecordInOrder) {
-    const ModelInput result =
-        build_model_inputs_checked(std::vector{tokenized("a", {1, 2, 3}), tokenized("b", {4})}, fixed_length(2, 0));
-    EXPECT_EQ(result, (ModelInput{fixed_length(2, 0), {{"a", {1, 2}, {1, 1}, true}, {"b", {4, 0}, {1, 0}, false}}}));
-}
 
 TEST(BuildModelInputsChecked, ReadsTheIssueListsNotTheValidFlag) {
     TokenizedProtein claims_valid = tokenized("a", {1}, 0, 1);
@@ -138,19 +120,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- JSON ----
 
+// One row cut to its head, one padded with the pad id.
 TEST(ModelInputJson, WritesKeysInTheirFixedOrder) {
     const ModelInput result = build_model_inputs_checked(
-        std::vector{tokenized("seq1", {3, 7, 1, 4}), tokenized("s\"2", {9})}, fixed_length(3, 0));
+        std::vector{tokenized("seq1", {3, 7, 1, 4}), tokenized("s\"2", {9})}, fixed_length(3, 255));
     EXPECT_EQ(json::json_text(result),
-              R"({"policy":{"max_length":3,"pad_token_id":0,"padding":"fixed_length"},"records":[)"
+              R"({"policy":{"max_length":3,"pad_token_id":255,"padding":"fixed_length"},"records":[)"
               R"({"id":"seq1","input_ids":[3,7,1],"attention_mask":[1,1,1],"truncated":true},)"
-              R"({"id":"s\"2","input_ids":[9,0,0],"attention_mask":[1,0,0],"truncated":false}]})");
-}
-
-TEST(ModelInputJson, EmptyListHasEmptyRecords) {
-    const ModelInput result = build_model_inputs_checked(std::vector<TokenizedProtein>{}, no_padding(7, 255));
-    EXPECT_EQ(json::json_text(result),
-              R"({"policy":{"max_length":7,"pad_token_id":255,"padding":"no_padding"},"records":[]})");
+              R"({"id":"s\"2","input_ids":[9,255,255],"attention_mask":[1,0,0],"truncated":false}]})");
 }
 
 }  // namespace

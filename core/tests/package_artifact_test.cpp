@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using Code = PackageValidationIssueCode;
 
-// pkg/ holds a model, links that stay inside and links that leave; pkg2/ is a sibling whose name
-// starts with the root's name.
+// pkg/ holds a model, a directory named like one and links that stay inside; pkg2/ is a sibling
+// whose name starts with the root's name.
 class PackageArtifacts : public testing::Test {
 protected:
     void SetUp() override {
@@ -27,9 +25,7 @@ protected:
         write_file(base.path / "pkg2" / "secret", "secret");
         fs::create_symlink("m.onnx", pkg() / "models" / "relative.onnx");
         fs::create_symlink(pkg() / "models" / "m.onnx", pkg() / "models" / "absolute.onnx");
-        fs::create_symlink("/etc/passwd", pkg() / "passwd");
         fs::create_symlink("../pkg2/secret", pkg() / "sibling");
-        ASSERT_EQ(::mkfifo((pkg() / "models" / "fifo.onnx").c_str(), 0600), 0);
     }
 
     [[nodiscard]] fs::path pkg() const { return base.path / "pkg"; }
@@ -59,23 +55,20 @@ TEST_F(PackageArtifacts, AcceptsFilesAndLinksThatStayInside) {
     const std::string digest = sha256_bytes_digest(model);
     for (const std::string_view path :
          {"models/m.onnx", "models/./m.onnx", "models/relative.onnx", "models/absolute.onnx"}) {
-        EXPECT_TRUE(check(path, std::nullopt, true).empty()) << path;
         EXPECT_TRUE(check(path, digest, true).empty()) << path;
     }
 }
 
-TEST_F(PackageArtifacts, RefusesEscapesSpecialFilesAndMissingFiles) {
+// Special files, missing files and links leaving the root are the escape table's; these are the
+// rules of the path text and of a sibling that shares the root's name.
+TEST_F(PackageArtifacts, RefusesEscapesAndDirectories) {
     const fs::path models = fs::canonical(pkg()) / "models";
-    const std::string enoent = io::os_error_text(std::make_error_code(std::errc::no_such_file_or_directory));
     const struct {
         std::string_view path;
         PackageValidationIssue issue;
     } cases[] = {
-        {"passwd", escape("passwd")},
         {"sibling", escape("sibling")},
-        {"models/fifo.onnx", read_failure("models/fifo.onnx", models / "fifo.onnx", "asset path is not a file")},
         {"models/dir.onnx", read_failure("models/dir.onnx", models / "dir.onnx", "asset path is not a file")},
-        {"models/none.onnx", read_failure("models/none.onnx", models / "none.onnx", enoent)},
         {"/etc/passwd",
          {Code::invalid_asset_path, "model", "asset path '/etc/passwd' must be relative to the package root"}},
         {"models/../models/m.onnx",
@@ -87,7 +80,7 @@ TEST_F(PackageArtifacts, RefusesEscapesSpecialFilesAndMissingFiles) {
     EXPECT_TRUE(check("  ", std::nullopt, false).empty());
 }
 
-TEST_F(PackageArtifacts, ReportsChecksumFormatBeforeAccessAndMismatchLast) {
+TEST_F(PackageArtifacts, ReportsChecksumFormatBeforeAccess) {
     const std::string digits(64, 'a');
     const PackageValidationIssue malformed{Code::invalid_checksum_format, "model.checksum",
                                            "model.checksum must use sha256:<64 hex>"};
@@ -100,11 +93,6 @@ TEST_F(PackageArtifacts, ReportsChecksumFormatBeforeAccessAndMismatchLast) {
         malformed, read_failure("missing", missing,
                                 io::os_error_text(std::make_error_code(std::errc::no_such_file_or_directory)))};
     EXPECT_EQ(check("missing", "SHA", false), expected);
-    const std::string declared = "sha256:" + digits;
-    const PackageValidationIssue mismatch{
-        Code::checksum_mismatch, "model.checksum",
-        fmt::format("model.checksum mismatch: expected '{}' but computed '{}'", declared, sha256_bytes_digest(model))};
-    EXPECT_EQ(check("models/m.onnx", declared, false), std::vector{mismatch});
 }
 
 TEST_F(PackageArtifacts, HashesFilesLargerThanOneChunk) {

@@ -1,6 +1,8 @@
 #include "tamri/package/manifest/manifest.hpp"
 #include "tamri/package/summary.hpp"
+#include "test_support.hpp"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,30 +27,15 @@ std::string minimal_with(std::string_view from, std::string_view to) {
     return text;
 }
 
-std::string parse_error(const std::string& text) {
-    try {
-        (void)parse_package_manifest(text);
-    } catch (const json::DecodeError& error) {
-        return error.detail();
-    }
-    return "no error";
-}
-
+// Absent sections stay absent, texts are kept as written and shapes may be empty until validation.
 TEST(PackageManifest, RequiredKeysAloneParseWithTextsAsWritten) {
-    const PackageManifest manifest = parse_package_manifest(minimal_with(R"("fixtures":[])", R"("fixtures":[],)"
-                                                                                             R"("tokenizer":null)"));
+    const PackageManifest manifest = parse_package_manifest(minimal_with(
+        R"("fixtures":[])", R"("fixtures":[],"tokenizer":null,"expected_output":{"shape":[],"dtype":"float32"})"));
     EXPECT_EQ(manifest.name, " demo ");
     EXPECT_EQ(manifest.runtime.backend, RuntimeBackend::candle);
     EXPECT_FALSE(manifest.tokenizer || manifest.package_layout || manifest.metadata || manifest.expected_input);
     EXPECT_TRUE(manifest.fixtures.empty() && manifest.preprocessing.empty());
-}
-
-TEST(PackageManifest, ShapesAreTextsAndMayBeEmptyAtParseTime) {
-    const PackageManifest manifest = parse_package_manifest(
-        minimal_with(R"("fixtures":[])", R"("expected_input":{"shape":["batch","128"],"dtype":"uint8"},)"
-                                         R"("expected_output":{"shape":[],"dtype":"float32"},"fixtures":[])"));
-    EXPECT_EQ(manifest.expected_input->shape, (std::vector<std::string>{"batch", "128"}));
-    EXPECT_TRUE(manifest.expected_output->shape.empty());
+    EXPECT_TRUE(manifest.expected_output.value().shape.empty());
 }
 
 struct ParseCase {
@@ -59,18 +46,14 @@ struct ParseCase {
 class PackageManifestErrors : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(PackageManifestErrors, NameTheKeyOrTextAndItsPosition) {
-    EXPECT_EQ(parse_error(GetParam().input), GetParam().message);
+    EXPECT_EQ(failure_of<json::DecodeError>([&] { return parse_package_manifest(GetParam().input); }),
+              (Failure{"json.invalid", fmt::format("invalid JSON: {}", GetParam().message), std::nullopt}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Schema, PackageManifestErrors,
     testing::Values(
         ParseCase{minimal_with(R"(,"fixtures":[])", ""), "missing field `fixtures` at line 1 column 186"},
-        ParseCase{minimal_with("v0", "v2"),
-                  "unknown variant `tamri.package.v2`, expected `tamri.package.v0` or `tamri.package.v1` at line 1 "
-                  "column 36"},
-        ParseCase{minimal_with(R"("onnx")", R"("ONNX")"),
-                  "unknown variant `ONNX`, expected `onnx` or `safetensors` at line 1 column 77"},
         ParseCase{minimal_with(R"("fixtures":[])", R"("fixtures":[{"name":"a","input":"i","expected_output":"o",)"
                                                    R"("hash":"h"}])"),
                   "unknown field `hash`, expected one of `name`, `input`, `expected_output`, `input_hash`, "
@@ -79,25 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "unknown field `\xc3\xa9\0`, expected one of `schema_version`, `name`, `package_layout`, "
                   "`metadata`, `model`, `tokenizer`, `vocab`, `preprocessing`, `postprocessing`, `runtime`, "
                   "`expected_input`, `expected_output`, `fixtures` at line 1 column 47"sv},
-        ParseCase{minimal_with(R"(" demo ")", "null"), "invalid type: null, expected a string at line 1 column 48"},
-        ParseCase{minimal_with(R"("path":"m.onnx")", R"("path":"m.onnx","format":"onnx")"),
-                  "duplicate field `format` at line 1 column 102"},
         ParseCase{minimal_with(R"("fixtures":[])", R"("expected_input":{"shape":[1],"dtype":"uint8"},"fixtures":[])"),
                   "invalid type: integer `1`, expected a string at line 1 column 214"},
         ParseCase{minimal_with(R"("fixtures":[])", R"("tokenizer":{"name":"protein-20"},"fixtures":[])"),
-                  "missing field `path` at line 1 column 219"}));
-
-// Untrusted text: malformed, huge or deep input fails with a located message, never a crash.
-INSTANTIATE_TEST_SUITE_P(
-    BadInput, PackageManifestErrors,
-    testing::Values(ParseCase{minimal_with(R"(" demo ")", std::string(200000, '[') + std::string(200000, ']')),
-                              "invalid type: sequence, expected a string at line 1 column 44"},
-                    ParseCase{std::string(200000, '['),
-                              "invalid type: sequence, expected struct PackageManifest at "
-                              "line 1 column 0"},
-                    ParseCase{minimal_with(R"(" demo ")", "1e400"), "number out of range at line 1 column 45"},
-                    ParseCase{minimal_with(R"(" demo ")", R"("\udc00")"),
-                              "lone leading surrogate in hex escape at line 1 column 52"}));
+                  "missing field `path` at line 1 column 219"},
+        ParseCase{"[]", "invalid type: sequence, expected struct PackageManifest at line 1 column 0"}));
 
 TEST(PackageManifest, VeryLongTextsAreKept) {
     const std::string name(1 << 20, 'n');

@@ -65,7 +65,6 @@ constexpr std::string_view unsupported_backend =
 INSTANTIATE_TEST_SUITE_P(
     Rules, PackageValidation,
     testing::Values(
-        ValidationCase{"clean", [](PackageManifest&) {}, {}},
         ValidationCase{"v1_without_sections",
                        [](PackageManifest& m) { m.schema_version = SchemaVersion::v1; },
                        {{Code::required_field, "package_layout", "package_layout is required for tamri.package.v1"},
@@ -212,9 +211,7 @@ constexpr std::string_view candle_capabilities =
 
 INSTANTIATE_TEST_SUITE_P(
     Triples, RuntimePlan,
-    testing::Values(PlanCase{onnx, onnx_webgpu, browser_wasm_webgpu, "webgpu", true,
-                             "onnx-webgpu/browser-wasm-webgpu supports onnx model artifacts", result_capabilities},
-                    PlanCase{onnx, onnx_webgpu, local_cpu, "unsupported", false,
+    testing::Values(PlanCase{onnx, onnx_webgpu, local_cpu, "unsupported", false,
                              "model format 'onnx' is not compatible with backend 'onnx-webgpu' target 'local-cpu'",
                              no_capabilities},
                     PlanCase{safetensors, candle, local_cpu, "candle-cpu", true,

@@ -19,13 +19,11 @@ TEST(Ascii, WordTestFindsAHighByteAtEveryOffset) {
     }
 }
 
-TEST(Ascii, TrimKeepsVerticalTab) {
+// Vertical tab is white space to Unicode only.
+TEST(Trim, AsciiKeepsVerticalTabUnicodeRemovesEveryWhiteSpaceCharacter) {
     EXPECT_EQ(trim_ascii_white_space(" \t\r\n\f ab c \n"), "ab c");
     EXPECT_EQ(trim_ascii_white_space("\vab\v"), "\vab\v");
     EXPECT_EQ(trim_ascii_white_space(" \t "), "");
-}
-
-TEST(Unicode, TrimRemovesEveryWhiteSpaceCharacter) {
     EXPECT_EQ(trim_unicode_white_space("\u00a0\u3000\v x\u2003y \u2029\u0085"), "x\u2003y");
     EXPECT_EQ(trim_unicode_white_space("\u200b"), "\u200b");  // zero width space is not white space
     EXPECT_TRUE(is_blank("\u1680\u2028 \t\v"));

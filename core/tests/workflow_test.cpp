@@ -155,6 +155,22 @@ TEST(Workflow, EmptyRecordListIsReadyWithAnEmptyModelInput) {
               std::string::npos);
 }
 
+// The input hash is judged before the policy.
+TEST(Workflow, FailuresComeFromTheHashFirstThenThePolicy) {
+    const auto failure = [](std::string_view hash) {
+        return failure_of<ModelInputBuildError>([&] {
+            return run({{"a", "MK"}}, Profile::protein_20, {0, 0, PaddingPolicy::NoPadding}, hash);
+        });
+    };
+    EXPECT_EQ(failure("fnv1a64:ABCDEF0123456789"),
+              (Failure{"workflow.invalid_input_hash",
+                       "invalid workflow input hash 'fnv1a64:ABCDEF0123456789': expected fnv1a64:<16 lowercase hex>",
+                       std::nullopt}));
+    EXPECT_EQ(failure(valid_hash),
+              (Failure{"model_input.invalid_policy", "invalid model input policy: max_length must be greater than zero",
+                       std::nullopt}));
+}
+
 TEST(Workflow, DuplicateIdentifiersAreKeptApart) {
     const SequenceWorkflowResult result =
         run({{"d", "MX"}, {"d", "M"}, {"d", "Z"}}, Profile::protein_20, {8, 0, PaddingPolicy::NoPadding});
@@ -163,65 +179,31 @@ TEST(Workflow, DuplicateIdentifiersAreKeptApart) {
     EXPECT_EQ(result.output.readiness_issues.size(), 2U);
 }
 
-// ---- failures ----
-
-struct FailureCase {
-    std::string_view hash;
-    std::uint64_t max_length;
-    std::string_view expected;
-};
-
-class WorkflowFailures : public testing::TestWithParam<FailureCase> {};
-
-TEST_P(WorkflowFailures, ComeFromTheHashFirstThenThePolicy) {
-    const FailureCase& c = GetParam();
-    try {
-        (void)run({{"a", "MK"}}, Profile::protein_20, {c.max_length, 0, PaddingPolicy::NoPadding}, c.hash);
-        ADD_FAILURE() << "no failure";
-    } catch (const ModelInputBuildError& error) {
-        EXPECT_EQ(fmt::format("{}|{}", error.code(), error.message()), c.expected);
-        EXPECT_EQ(error.location(), std::nullopt);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Calls, WorkflowFailures,
-    testing::Values(FailureCase{"fnv1a64:ABCDEF0123456789", 0,
-                                "workflow.invalid_input_hash|invalid workflow input hash 'fnv1a64:ABCDEF0123456789': "
-                                "expected fnv1a64:<16 lowercase hex>"},
-                    FailureCase{valid_hash, 0,
-                                "model_input.invalid_policy|invalid model input policy: max_length must be greater "
-                                "than zero"}));
-
 // ---- profiles and digests ----
 
-struct ProfileCase {
-    Profile profile;
-    std::string_view workflow;
-    std::string_view alphabet;
-    std::size_t vocab_size;
-};
-
-class WorkflowProfiles : public testing::TestWithParam<ProfileCase> {};
-
-TEST_P(WorkflowProfiles, NameTheirBaseVocabulary) {
-    const ProfileCase& c = GetParam();
-    const SequenceWorkflowResult result = run({{"a", "AC"}}, c.profile, {4, 0, PaddingPolicy::NoPadding});
-    const SequenceWorkflowProvenance& provenance = result.output.provenance;
-    EXPECT_EQ(result.output.workflow, c.workflow);
-    EXPECT_EQ(provenance.validation_alphabet, c.alphabet);
-    EXPECT_EQ(provenance.tokenizer,
-              (WorkflowTokenizerMetadata{std::string{c.alphabet}, c.vocab_size, static_cast<std::uint8_t>(c.vocab_size),
-                                         UnknownTokenPolicy::warn_or_error_with_unknown_token}));
-    EXPECT_EQ(provenance.hashes.vocabulary_sha256, vocabulary_digest(c.profile));
+// A special profile names its base vocabulary; the protein-20 profile is the exact reports' own.
+TEST(Workflow, ProfilesNameTheirBaseVocabulary) {
+    const struct {
+        Profile profile;
+        std::string_view workflow;
+        std::string_view alphabet;
+        std::size_t vocab_size;
+    } cases[] = {{Profile::protein_20_special, "protein_model_input.v0", "protein-20", 20},
+                 {Profile::dna_iupac_special, "sequence_model_input.v0", "dna-iupac", 4},
+                 {Profile::rna_iupac, "sequence_model_input.v0", "rna-iupac", 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(enum_text(c.profile));
+        const SequenceWorkflowResult result = run({{"a", "AC"}}, c.profile, {4, 0, PaddingPolicy::NoPadding});
+        const SequenceWorkflowProvenance& provenance = result.output.provenance;
+        EXPECT_EQ(result.output.workflow, c.workflow);
+        EXPECT_EQ(provenance.validation_alphabet, c.alphabet);
+        EXPECT_EQ(
+            provenance.tokenizer,
+            (WorkflowTokenizerMetadata{std::string{c.alphabet}, c.vocab_size, static_cast<std::uint8_t>(c.vocab_size),
+                                       UnknownTokenPolicy::warn_or_error_with_unknown_token}));
+        EXPECT_EQ(provenance.hashes.vocabulary_sha256, vocabulary_digest(c.profile));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    All, WorkflowProfiles,
-    testing::Values(ProfileCase{Profile::protein_20, "protein_model_input.v0", "protein-20", 20},
-                    ProfileCase{Profile::protein_20_special, "protein_model_input.v0", "protein-20", 20},
-                    ProfileCase{Profile::dna_iupac_special, "sequence_model_input.v0", "dna-iupac", 4},
-                    ProfileCase{Profile::rna_iupac, "sequence_model_input.v0", "rna-iupac", 4}));
 
 TEST(WorkflowDigests, SameCallSameBytesAndEveryRecordedSettingCounts) {
     const std::vector<ProteinSequence> records{{"a", "MK"}, {"b", "ACD"}};
@@ -266,7 +248,6 @@ TEST(WorkflowFromFasta, ReadsTheTextThenAsksForTheSettings) {
                                         invocation_for(records, Profile::protein_20)};
     };
     const SequenceWorkflowResult result = prepare_model_input_workflow_from_fasta(">s1\nACDE\n", settings_for);
-    EXPECT_EQ(result.output.provenance.input_hash, "fnv1a64:531558993eea21e8");
     EXPECT_EQ(result.report_json,
               run({{"s1", "ACDE"}}, Profile::protein_20, {4, 0, PaddingPolicy::FixedLength}, "fnv1a64:531558993eea21e8")
                   .report_json);
