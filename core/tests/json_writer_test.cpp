@@ -3,7 +3,6 @@
 #include "tamri/json/index.hpp"
 #include "tamri/json/number.hpp"
 #include "tamri/json/writer.hpp"
-#include "tamri/sequence/types.hpp"
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
@@ -119,15 +118,6 @@ TEST(JsonWriter, IndexedFloatsDigestInTheirCanonicalSpelling) {
     const std::string canonical = sha256_bytes_digest(R"({"a":5.0,"b":[1e-07,1e+16,2.5],"c":1e-07})");
     EXPECT_EQ(sha256_canonical_json_digest(writer.text()), canonical);
     EXPECT_EQ(sha256_canonical_json_members_digest(writer.text(), index, index.members(0)), canonical);
-}
-
-TEST(JsonWriter, ResidueIssueKeysAreResidueThenPosition) {
-    json::JsonWriter writer;
-    writer.begin_array();
-    json::write_value(writer, ResidueIssue{3, U'X'});
-    json::write_value(writer, ResidueIssue{12, U'\u00e9'});
-    writer.end_array();
-    EXPECT_EQ(writer.text(), "[{\"residue\":\"X\",\"position\":3},{\"residue\":\"\xc3\xa9\",\"position\":12}]");
 }
 
 }  // namespace

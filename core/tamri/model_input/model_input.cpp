@@ -1,7 +1,6 @@
 #include "tamri/model_input/model_input.hpp"
 
 #include "tamri/base/diagnostic.hpp"
-#include "tamri/json/writer.hpp"
 
 #include <algorithm>
 

@@ -1,9 +1,6 @@
 #include "tamri/workflow/output.hpp"
 
-#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/config.hpp"
-#include "tamri/tokenizer/protein.hpp"
-#include "tamri/tokenizer/vocab.hpp"
 
 namespace tamri {
 
