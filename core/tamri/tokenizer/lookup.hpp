@@ -61,13 +61,27 @@ inline constexpr std::array<TokenLookupTable, 3> builtin_token_lookup_tables{
     return builtin_token_lookup_tables[static_cast<std::size_t>(vocabulary)];
 }
 
+// 1 for each ambiguity code of a vocabulary, in either case: an unknown residue is judged with one
+// lookup.
+[[nodiscard]] constexpr TokenLookupTable build_ambiguity_table(std::string_view codes) noexcept {
+    TokenLookupTable table{};
+    for (const char code : codes) {
+        const auto upper = static_cast<unsigned char>(code);
+        table[upper] = 1;
+        table[static_cast<unsigned char>(upper | 0x20U)] = 1;
+    }
+    return table;
+}
+
+inline constexpr std::array<TokenLookupTable, 3> builtin_ambiguity_tables{
+    build_ambiguity_table(builtin_ambiguity_codes(BuiltinVocabulary::protein_20)),
+    build_ambiguity_table(builtin_ambiguity_codes(BuiltinVocabulary::dna_iupac)),
+    build_ambiguity_table(builtin_ambiguity_codes(BuiltinVocabulary::rna_iupac)),
+};
+
 // True for an ambiguity code of the vocabulary, in either case.
 [[nodiscard]] constexpr bool is_builtin_ambiguity_code(BuiltinVocabulary vocabulary, char32_t residue) noexcept {
-    if (residue >= 0x80) {
-        return false;
-    }
-    const auto upper = static_cast<char>(residue >= U'a' && residue <= U'z' ? residue - 0x20 : residue);
-    return builtin_ambiguity_codes(vocabulary).find(upper) != std::string_view::npos;
+    return residue < 0x80 && builtin_ambiguity_tables[static_cast<std::size_t>(vocabulary)][residue] != 0;
 }
 
 }  // namespace tamri
