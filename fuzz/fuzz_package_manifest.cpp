@@ -31,7 +31,7 @@ void require_consistent(const package::PackageValidationReport& report) {
         tamri::fuzz::require_catalogued(tamri::enum_text(report.structured_issues[k].code),
                                         tamri::code::Emitter::report_issue);
     }
-    require_utf8(json::json_text(report));
+    require_utf8(tamri::json::json_text(report));
 }
 
 void require_consistent(const package::PackageManifestSummary& summary, const package::PackageManifest& manifest) {
@@ -46,7 +46,7 @@ void require_consistent(const package::PackageManifestSummary& summary, const pa
     };
     require(summary.layout.pipeline_configs.size() ==
             configured(manifest.preprocessing) + configured(manifest.postprocessing));
-    require_utf8(json::json_text(summary));
+    require_utf8(tamri::json::json_text(summary));
 }
 
 // Blocking issues are the validation messages followed by the failed compatibility checks.
@@ -58,7 +58,7 @@ void require_consistent(const package::RuntimeBridgeReport& plan, const package:
     require(std::equal(validation.issues.begin(), validation.issues.end(), plan.blocking_issues.begin()));
     require(plan.ready == plan.blocking_issues.empty());
     require(plan.contract_ready == plan.ready);
-    require_utf8(json::json_text(plan));
+    require_utf8(tamri::json::json_text(plan));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "fuzz_support.hpp"
 #include "tamri/json/decode.hpp"
-#include "tamri/json/writer.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/config.hpp"
 #include "tamri/tokenizer/vocab.hpp"
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     tamri::json::JsonWriter writer;
-    json::write_value(writer, config);
+    tamri::json::write_value(writer, config);
     require(tamri::parse_protein_tokenizer_config(writer.text()) == config);
     const tamri::ProteinTokenizerInspection inspection = tamri::inspect_protein_tokenizer_config(config);
     require(inspection.config == config);

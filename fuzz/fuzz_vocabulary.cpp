@@ -3,7 +3,7 @@
 // carries the JSON layer's positioned message.
 
 #include "fuzz_support.hpp"
-#include "tamri/json/writer.hpp"
+#include "tamri/json/record.hpp"
 #include "tamri/tokenizer/vocab.hpp"
 
 #include <cstddef>
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(is_scalar_value(token.residue));
     }
     tamri::json::JsonWriter writer;
-    json::write_value(writer, vocabulary);
+    tamri::json::write_value(writer, vocabulary);
     tamri::fuzz::require_utf8(writer.text());
     require(tamri::load_vocab_json(writer.text()) == vocabulary);
     return 0;
