@@ -13,15 +13,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tool=${TAMRI_CLI:-build/release/cli/tamri}
+# shellcheck source=bench/rounds.sh
+source bench/rounds.sh
 data=${DATA:-/tmp/tamri-arrays-bench}
-kit=${PEERS_KIT:-$(cd .. && pwd)/shared/peers}
-rounds=${ROUNDS:-3}
 mb=${MB:-200}
 python=/usr/bin/python3
 export PYTHONPATH=${PYTHONPATH:-build/release/python}:python TAMRI_CLI=$tool
 
-[ -x "$tool" ] || { echo "arrays_bench: no tool at $tool (make build)" >&2; exit 1; }
 mkdir -p "$data"
 input=$data/protein-clean-$mb.fa
 [ -f "$input" ] || $python "$kit/gen_fasta.py" protein --clean --mb "$mb" --seed 20240501 -o "$input"
@@ -35,8 +33,6 @@ rows=(
   "numpy peer|$python $kit/peers.py model-input-numpy $input --max-length 1024 --digest"
 )
 
-# shellcheck source=bench/rounds.sh
-source bench/rounds.sh
 run_rounds "$rounds" "rm -rf $data/corpus" "${rows[@]}"  # a rerun would keep the shards already run
 print_table "${rows[@]}"
 echo

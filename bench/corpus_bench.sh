@@ -13,15 +13,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tool=${TAMRI_CLI:-build/release/cli/tamri}
+# shellcheck source=bench/rounds.sh
+source bench/rounds.sh
 data=${DATA:-/tmp/tamri-corpus-bench}
-kit=${PEERS_KIT:-$(cd .. && pwd)/shared/peers}
-rounds=${ROUNDS:-3}
 mb=${MB:-64}
 shard=${SHARD:-8M}
 settings=(--max-length 1024 --padding fixed_length)
 
-[ -x "$tool" ] || { echo "corpus_bench: no tool at $tool (make build)" >&2; exit 1; }
 mkdir -p "$data"
 input=$data/protein-$mb.fa
 [ -f "$input" ] || /usr/bin/python3 "$kit/gen_fasta.py" protein --clean --mb "$mb" --seed 20261207 -o "$input"
@@ -34,8 +32,6 @@ rows=(
   "corpus --jobs 2|$tool corpus $input -o $data/jobs2 --shard-size $shard --jobs 2 ${settings[*]}"
 )
 
-# shellcheck source=bench/rounds.sh
-source bench/rounds.sh
 run_rounds "$rounds" "rm -rf $data/jobs1 $data/jobs2" "${rows[@]}"  # a rerun would keep the shards already run
 
 echo "$(stat -c %s "$input") bytes in $(jq '.shards | length' "$data/cut/plan.json" 2>/dev/null || grep -o '"index"' "$data/cut/plan.json" | wc -l) shards of $shard, $rounds rounds"

@@ -5,6 +5,12 @@
 #   print_table ROW...                 a markdown table of best and median time and peak RSS
 #   best NAME                          the best time of a row, in ms
 
+# The tool, the peer kit and the number of rounds, from the environment or by default.
+tool=${TAMRI_CLI:-build/release/cli/tamri}
+kit=${PEERS_KIT:-$(cd .. && pwd)/shared/peers}
+rounds=${ROUNDS:-3}
+[ -x "$tool" ] || { echo "$(basename "$0" .sh): no tool at $tool (make build)" >&2; exit 1; }
+
 declare -A times rss
 
 run_rounds() {

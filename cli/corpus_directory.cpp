@@ -225,7 +225,11 @@ bool CorpusDirectory::has_current_run(const corpus::ShardPlanEntry& entry,
                                                                                 : summary->readiness_issues.empty();
     const bool arrays_as_asked = summary->arrays.has_value() == (settings.arrays && summary->model_ready);
     return kept_as_asked && arrays_as_asked && file_sha256(path(summary->report)) == summary->report_sha256 &&
-           (!summary->arrays || file_sha256(path(summary->arrays->file)) == summary->arrays->sha256);
+           arrays_as_recorded(*summary);
+}
+
+bool CorpusDirectory::arrays_as_recorded(const corpus::ShardSummary& summary) const {
+    return !summary.arrays || file_sha256(path(summary.arrays->file)) == summary.arrays->sha256;
 }
 
 MergedCorpus CorpusDirectory::merge(const corpus::ShardPlan& plan, Reports reports) const {
@@ -258,7 +262,7 @@ corpus::ShardSummary CorpusDirectory::summary_for_merge(const corpus::ShardPlanE
                 fmt::format("{} changed after its run was verified: its digest is {}, {} records {}", report_name,
                             *report_sha256, summary_name, summary->report_sha256)};
         }
-        if (summary->arrays && file_sha256(path(summary->arrays->file)) != summary->arrays->sha256) {
+        if (!arrays_as_recorded(*summary)) {
             throw corpus::CorpusError{code::corpus_invalid_shard,
                                       fmt::format("{} changed after its run was verified", summary->arrays->file)};
         }

@@ -57,6 +57,8 @@ private:
     // The arrays a shard run by hand left beside its report, which must be of that report.
     [[nodiscard]] std::optional<arrays::ArraysReference> arrays_written_by_hand(
         const corpus::ShardPlanEntry& entry, const std::string& output_data_sha256) const;
+    // True when the summary names no arrays or its arrays manifest still has the recorded digest.
+    [[nodiscard]] bool arrays_as_recorded(const corpus::ShardSummary& summary) const;
     void write_summary(const corpus::ShardSummary& summary) const;
     void remove_stale_files(std::uint64_t shard_count) const;
 

@@ -19,6 +19,13 @@ constexpr std::string_view uint8_dtype = "|u1";
 constexpr std::string_view uint64_dtype = "<u8";
 constexpr std::string_view bool_dtype = "|b1";
 
+// The files of a set after its prefix; the manifest is named apart.
+constexpr std::string_view input_ids_part = "input_ids.npy";
+constexpr std::string_view attention_mask_part = "attention_mask.npy";
+constexpr std::string_view offsets_part = "offsets.npy";
+constexpr std::string_view truncated_part = "truncated.npy";
+constexpr std::string_view ids_part = "ids.json";
+
 // One file of the set: its bytes go to the sink and into its digest.
 class ArrayFileWriter {
 public:
@@ -44,13 +51,17 @@ std::string_view bytes_of(const std::vector<std::uint8_t>& values) {
     return {reinterpret_cast<const char*>(values.data()), values.size()};
 }
 
-// A .npy file whose rows come from `row` for every record, written as they are read.
+// A .npy file: its header, then the bytes `body` writes.
 ArrayFile write_npy(io::FileSink& sink, std::string name, std::string_view dtype, std::vector<std::uint64_t> shape,
                     const std::function<void(ArrayFileWriter&)>& body) {
     ArrayFileWriter file{sink, std::move(name)};
     file.write(npy_header(dtype, shape));
     body(file);
     return file.close(dtype, std::move(shape));
+}
+
+std::string file_name(std::string_view prefix, std::string_view part) {
+    return fmt::format("{}.{}", prefix, part);
 }
 
 std::string ids_json(const ModelInput& model_input) {
@@ -85,15 +96,14 @@ std::string npy_header(std::string_view dtype, const std::vector<std::uint64_t>&
 
 std::vector<std::string> array_file_names(std::string_view prefix) {
     std::vector<std::string> names{arrays_manifest_name(prefix)};
-    for (const std::string_view part :
-         {"input_ids.npy", "attention_mask.npy", "offsets.npy", "truncated.npy", "ids.json"}) {
-        names.push_back(fmt::format("{}.{}", prefix, part));
+    for (const std::string_view part : {input_ids_part, attention_mask_part, offsets_part, truncated_part, ids_part}) {
+        names.push_back(file_name(prefix, part));
     }
     return names;
 }
 
 std::string arrays_manifest_name(std::string_view prefix) {
-    return fmt::format("{}.arrays.json", prefix);
+    return file_name(prefix, "arrays.json");
 }
 
 ArraysManifest write_model_input_arrays(const ModelInput& model_input, std::string_view prefix,
@@ -101,7 +111,7 @@ ArraysManifest write_model_input_arrays(const ModelInput& model_input, std::stri
     const std::vector<ModelInputRecord>& records = model_input.records;
     const std::uint64_t count = records.size();
     ArraysManifest manifest{std::string{arrays_format}, std::move(output_data_sha256), {}};
-    const auto name = [prefix](std::string_view part) { return fmt::format("{}.{}", prefix, part); };
+    const auto name = [prefix](std::string_view part) { return file_name(prefix, part); };
     const auto rows = [&records](ArrayFileWriter& file) {
         for (const ModelInputRecord& record : records) {
             file.write(bytes_of(record.input_ids));
@@ -109,9 +119,9 @@ ArraysManifest write_model_input_arrays(const ModelInput& model_input, std::stri
     };
     if (model_input.policy.padding == PaddingPolicy::FixedLength) {
         const std::uint64_t width = model_input.policy.max_length;
-        manifest.files.push_back(write_npy(sink, name("input_ids.npy"), uint8_dtype, {count, width}, rows));
+        manifest.files.push_back(write_npy(sink, name(input_ids_part), uint8_dtype, {count, width}, rows));
         manifest.files.push_back(
-            write_npy(sink, name("attention_mask.npy"), uint8_dtype, {count, width}, [&records](ArrayFileWriter& file) {
+            write_npy(sink, name(attention_mask_part), uint8_dtype, {count, width}, [&records](ArrayFileWriter& file) {
                 for (const ModelInputRecord& record : records) {
                     file.write(bytes_of(record.attention_mask));
                 }
@@ -122,14 +132,14 @@ ArraysManifest write_model_input_arrays(const ModelInput& model_input, std::stri
         for (const ModelInputRecord& record : records) {
             offsets.push_back(offsets.back() + record.input_ids.size());
         }
-        manifest.files.push_back(write_npy(sink, name("input_ids.npy"), uint8_dtype, {offsets.back()}, rows));
+        manifest.files.push_back(write_npy(sink, name(input_ids_part), uint8_dtype, {offsets.back()}, rows));
         manifest.files.push_back(
-            write_npy(sink, name("offsets.npy"), uint64_dtype, {count + 1}, [&offsets](ArrayFileWriter& file) {
+            write_npy(sink, name(offsets_part), uint64_dtype, {count + 1}, [&offsets](ArrayFileWriter& file) {
                 file.write({reinterpret_cast<const char*>(offsets.data()), offsets.size() * sizeof(std::uint64_t)});
             }));
     }
     manifest.files.push_back(
-        write_npy(sink, name("truncated.npy"), bool_dtype, {count}, [&records](ArrayFileWriter& file) {
+        write_npy(sink, name(truncated_part), bool_dtype, {count}, [&records](ArrayFileWriter& file) {
             std::string flags;
             flags.reserve(records.size());
             for (const ModelInputRecord& record : records) {
@@ -137,7 +147,7 @@ ArraysManifest write_model_input_arrays(const ModelInput& model_input, std::stri
             }
             file.write(flags);
         }));
-    ArrayFileWriter ids{sink, name("ids.json")};
+    ArrayFileWriter ids{sink, name(ids_part)};
     ids.write(ids_json(model_input));
     ids.write("\n");
     manifest.files.push_back(ids.close("json", {count}));

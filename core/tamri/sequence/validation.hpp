@@ -5,6 +5,7 @@
 
 #include "tamri/sequence/kind.hpp"
 #include "tamri/sequence/types.hpp"
+#include "tamri/text/ascii.hpp"
 
 #include <array>
 #include <cstddef>
@@ -83,8 +84,7 @@ enum class ResidueClass : std::uint8_t { standard, ambiguous, unsupported };
     if (residue >= 0x80) {
         return ResidueClass::unsupported;
     }
-    auto byte = static_cast<unsigned char>(residue);
-    byte = (byte >= 'a' && byte <= 'z') ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
+    const unsigned char byte = text::ascii_upper(static_cast<unsigned char>(residue));
     return kind == SequenceKind::protein ? classify_protein_byte(byte)
                                          : classify_nucleic_byte(byte, nucleic_standard_mask(kind));
 }
